@@ -18,8 +18,8 @@ struct TextReader {
     unsigned char chunk[TEXT_CHUNK];
     size_t chunkLength;
     size_t chunkAt;
-    bool ended;       // end of file, a read error, or Ctrl-Z: nothing more is delivered
-    bool pendingCR;   // a CR was read; whether it survives depends on the next byte
+    bool ended;      // end of file, a read error, or Ctrl-Z: nothing more is delivered
+    bool pendingCR;  // a CR was read; whether it survives depends on the next byte
 };
 
 // The next raw byte, or -1 at the end of the file (or on a read error).

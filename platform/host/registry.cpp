@@ -115,7 +115,8 @@ static int32_t ResolveKey(OsKey handle, int* key) {
                 return OS_ERROR_INVALID_HANDLE;
             }
             *key = open.key;
-            return g_store.keys[open.key].deleted ? int32_t{HOST_ERROR_KEY_DELETED} : int32_t{OS_ERROR_SUCCESS};
+            return g_store.keys[open.key].deleted ? int32_t{HOST_ERROR_KEY_DELETED}
+                                                  : int32_t{OS_ERROR_SUCCESS};
         }
     }
     return OS_ERROR_INVALID_HANDLE;
@@ -191,8 +192,9 @@ static std::vector<std::string> ProtectedComponents(const char* keyPath) {
 // a protected one is refused too, since the protected key would go with it.
 static bool WriteDenied(const std::vector<std::string>& target, bool orAbove) {
     const char* fromEnvironment = getenv("TARNBECK_REGISTRY_READONLY");
-    const char* protectedKeys[2] = {g_denySet ? g_denyBelow.c_str() : nullptr,
-                                    fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : nullptr};
+    const char* protectedKeys[2] = {
+        g_denySet ? g_denyBelow.c_str() : nullptr,
+        fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : nullptr};
     for (const char* keyPath : protectedKeys) {
         if (keyPath == nullptr) {
             continue;
@@ -311,7 +313,8 @@ int32_t OsRegCreateKey(OsKey parent, const char* subKey, OsKey* result) {
     return OS_ERROR_SUCCESS;
 }
 
-int32_t OsRegQueryValueEx(OsKey key, const char* valueName, uint32_t* type, unsigned char* data, uint32_t* size) {
+int32_t OsRegQueryValueEx(OsKey key, const char* valueName, uint32_t* type, unsigned char* data,
+                          uint32_t* size) {
     int32_t fault;
     if (HostTakeFault(HOST_REG_QUERY, &fault)) {
         return fault;

@@ -326,7 +326,8 @@ static bool ParseSection(const std::string& line, size_t at, RegStore* store, in
     int node = root;
     while (slash != std::string::npos) {
         size_t next = path.find('\\', slash + 1);
-        std::string name = path.substr(slash + 1, next == std::string::npos ? std::string::npos : next - slash - 1);
+        std::string name =
+            path.substr(slash + 1, next == std::string::npos ? std::string::npos : next - slash - 1);
         if (name.empty()) {
             *what = "an empty key name in the path";
             return false;

@@ -52,8 +52,10 @@ TEST_F(DialogTest, EachBoxIsOneJsonLineWithItsTextEscaped) {
     };
     const std::vector<Case> cases = {
         {"plain", "Could not open the Software key.", "Could not open the Software key."},
-        {"line break", "Tarnbeck was unable to load.\nPlease download", "Tarnbeck was unable to load.\\nPlease download"},
-        {"quotes and backslashes", "\"C:\\Tarnbeck\\Tarnbeck.exe\" \"%L\"", "\\\"C:\\\\Tarnbeck\\\\Tarnbeck.exe\\\" \\\"%L\\\""},
+        {"line break", "Tarnbeck was unable to load.\nPlease download",
+         "Tarnbeck was unable to load.\\nPlease download"},
+        {"quotes and backslashes", "\"C:\\Tarnbeck\\Tarnbeck.exe\" \"%L\"",
+         "\\\"C:\\\\Tarnbeck\\\\Tarnbeck.exe\\\" \\\"%L\\\""},
         {"tab and carriage return", "a\tb\r\nc", "a\\tb\\r\\nc"},
         {"other control bytes", "\x01|\x1f|\x1a|\x7f", "\\u0001|\\u001f|\\u001a|\x7f"},
         {"high bytes as they are", "caf\xe9 \xff\x80", "caf\xe9 \xff\x80"},
@@ -80,14 +82,14 @@ TEST_F(DialogTest, YesNoBoxesTakeTheScriptedAnswerAtEachCall) {
     };
     const std::vector<Case> cases = {
         {"yes", OS_IDYES, "yes"}, {"YES", OS_IDYES, "yes"}, {"Yes", OS_IDYES, "yes"}, {"no", OS_IDNO, "no"},
-        {"No", OS_IDNO, "no"},    {nullptr, OS_IDNO, "no"},  {"maybe", OS_IDNO, "no"},
+        {"No", OS_IDNO, "no"},    {nullptr, OS_IDNO, "no"}, {"maybe", OS_IDNO, "no"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer != nullptr ? c.answer : "(unset, no terminal)");
         ScopedEnv answer("TARNBECK_DIALOG_ANSWER", c.answer);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(OsMessageBox("Tarnbeck is not your default magnet link handler.  Make it?", "Tarnbeck config",
-                               OS_MB_YESNO),
+        EXPECT_EQ(OsMessageBox("Tarnbeck is not your default magnet link handler.  Make it?",
+                               "Tarnbeck config", OS_MB_YESNO),
                   c.expected);
         testing::internal::GetCapturedStderr();
     }
@@ -119,7 +121,8 @@ TEST_F(DialogTest, WithoutALogTheBoxGoesToStandardError) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(OsMessageBox("Make it?", "Tarnbeck config", OS_MB_YESNO), OS_IDYES);
         std::string printed = testing::internal::GetCapturedStderr();
-        EXPECT_NE(printed.find("[message box: YESNO] Tarnbeck config\nMake it?\n[answer: yes]\n"), std::string::npos)
+        EXPECT_NE(printed.find("[message box: YESNO] Tarnbeck config\nMake it?\n[answer: yes]\n"),
+                  std::string::npos)
             << printed;
     }
     EXPECT_FALSE(FileExists(log_));

@@ -55,9 +55,9 @@ TEST_F(FileTest, TextModeReadsLikeTheMicrosoftRuntime) {
         {"LF", "a\nb\n", "a\nb\n"},
         {"lone CR stays", "a\rb\r", "a\rb\r"},
         {"CR CR LF", "a\r\r\nb", "a\r\nb"},
-        {"Ctrl-Z ends the file", std::string("one\r\ntw\x1a" "o\r\nthree\r\n"), "one\ntw"},
-        {"Ctrl-Z first", std::string("\x1a" "x"), ""},
-        {"CR before Ctrl-Z stays", std::string("x\r\x1a"), "x\r"},
+        {"Ctrl-Z ends the file", "one\r\ntw\032o\r\nthree\r\n", "one\ntw"},
+        {"Ctrl-Z first", "\032x", ""},
+        {"CR before Ctrl-Z stays", "x\r\032", "x\r"},
         {"last line without newline", "first\nlast", "first\nlast"},
         {"CR LF across chunks", longLine + "\r\nb", longLine + "\nb"},
         {"empty", "", ""},
@@ -91,7 +91,7 @@ TEST_F(FileTest, FgetsSeesTextModeLines) {
 }
 
 TEST_F(FileTest, OtherModesArePlain) {
-    const std::string bytes = std::string("a\r\nb\x1a" "c\r", 7);
+    const std::string bytes = "a\r\nb\032c\r";
     FILE* file = OsOpenFile(WindowsPath("out.bin").c_str(), "wb");
     ASSERT_NE(file, nullptr);
     fwrite(bytes.data(), 1, bytes.size(), file);

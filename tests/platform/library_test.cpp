@@ -46,7 +46,8 @@ TEST_F(LibraryTest, LoadsThroughABackslashPathAndResolvesExports) {
     OsLibrary library = OsLoadLibrary(path.c_str());
     ASSERT_NE(library, nullptr);
     EXPECT_EQ(std::string(HostLastLibraryPath()), path);
-    AnswerFunction answer = reinterpret_cast<AnswerFunction>(OsGetProcAddress(library, "LoadableFixtureAnswer"));
+    AnswerFunction answer =
+        reinterpret_cast<AnswerFunction>(OsGetProcAddress(library, "LoadableFixtureAnswer"));
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer(), 42);
     EXPECT_EQ(OsGetProcAddress(library, "JNI_CreateJavaVM"), nullptr);

@@ -37,7 +37,8 @@ protected:
 
 TEST_F(RegistryCallsTest, QueryReportsTypeAndSizeAndAsksForMoreRoom) {
     OsKey key = nullptr;
-    ASSERT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", OS_KEY_QUERY_VALUE, &key), OS_ERROR_SUCCESS);
+    ASSERT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", OS_KEY_QUERY_VALUE, &key),
+              OS_ERROR_SUCCESS);
     const std::string stored = Lit("C:\\Tarnbeck\0");  // 12 bytes
 
     uint32_t type = 0;
@@ -50,8 +51,8 @@ TEST_F(RegistryCallsTest, QueryReportsTypeAndSizeAndAsksForMoreRoom) {
         uint32_t room;
         int32_t status;
     };
-    for (const Case& c : {Case{0, OS_ERROR_MORE_DATA}, Case{11, OS_ERROR_MORE_DATA}, Case{12, OS_ERROR_SUCCESS},
-                          Case{300, OS_ERROR_SUCCESS}}) {
+    for (const Case& c : {Case{0, OS_ERROR_MORE_DATA}, Case{11, OS_ERROR_MORE_DATA},
+                          Case{12, OS_ERROR_SUCCESS}, Case{300, OS_ERROR_SUCCESS}}) {
         SCOPED_TRACE("room " + std::to_string(c.room));
         unsigned char buffer[300];
         size = c.room;
@@ -82,8 +83,9 @@ TEST_F(RegistryCallsTest, QueryReportsTypeAndSizeAndAsksForMoreRoom) {
 TEST_F(RegistryCallsTest, SetStoresExactlyTheBytesGiven) {
     OsKey key = nullptr;
     ASSERT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", &key), OS_ERROR_SUCCESS);
-    EXPECT_EQ(OsRegSetValueEx(key, "InstallDir", OS_REG_SZ, reinterpret_cast<const unsigned char*>("D:\\x"), 4),
-              OS_ERROR_SUCCESS);
+    EXPECT_EQ(
+        OsRegSetValueEx(key, "InstallDir", OS_REG_SZ, reinterpret_cast<const unsigned char*>("D:\\x"), 4),
+        OS_ERROR_SUCCESS);
     uint32_t type = 0;
     EXPECT_EQ(QueryBytes(key, "InstallDir", &type), "D:\\x");
     EXPECT_EQ(OsRegSetValueEx(key, "Zero", OS_REG_BINARY, nullptr, 0), OS_ERROR_SUCCESS);
@@ -101,7 +103,8 @@ TEST_F(RegistryCallsTest, NamesCompareWithoutCaseAndKeepTheCaseFirstWritten) {
     EXPECT_EQ(ReadValue(OS_HKEY_CLASSES_ROOT, "MAGNET", ""), Lit("URL:MagNet Protocol\0"));
 
     OsKey key = nullptr;
-    ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "software\\TARNBECK\\sub\\NewKey", &key), OS_ERROR_SUCCESS);
+    ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "software\\TARNBECK\\sub\\NewKey", &key),
+              OS_ERROR_SUCCESS);
     EXPECT_EQ(SetString(key, "Value", "1"), OS_ERROR_SUCCESS);
     EXPECT_EQ(SetString(key, "VALUE", "2"), OS_ERROR_SUCCESS);
     OsRegCloseKey(key);
@@ -110,7 +113,8 @@ TEST_F(RegistryCallsTest, NamesCompareWithoutCaseAndKeepTheCaseFirstWritten) {
     OsRegCloseKey(key);
 
     std::string saved = ReadFile(path_);
-    EXPECT_NE(saved.find("[HKEY_LOCAL_MACHINE\\Software\\Tarnbeck\\Sub\\NewKey]\n\"Value\"=\"2\"\n"), std::string::npos)
+    EXPECT_NE(saved.find("[HKEY_LOCAL_MACHINE\\Software\\Tarnbeck\\Sub\\NewKey]\n\"Value\"=\"2\"\n"),
+              std::string::npos)
         << saved;
     EXPECT_NE(saved.find("\"InstallDir\"=\"E:\\\\\"\n"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("INSTALLDIR"), std::string::npos) << saved;
@@ -119,13 +123,15 @@ TEST_F(RegistryCallsTest, NamesCompareWithoutCaseAndKeepTheCaseFirstWritten) {
 
 TEST_F(RegistryCallsTest, OpenAndCreateFollowWin32Rules) {
     OsKey key = reinterpret_cast<OsKey>(1);
-    EXPECT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software\\Missing", OS_KEY_READ, &key), OS_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software\\Missing", OS_KEY_READ, &key),
+              OS_ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\Sub\\Leaf\\Deeper", &key),
               OS_ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "\\Software", &key), OS_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\\\Tarnbeck", &key), OS_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software", nullptr), OS_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\two\nlines", &key), OS_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(HostRegistryOpenKeyCount(), openAtStart_);
 
     // A trailing backslash is ignored; null and "" open a second handle to the same key.
@@ -144,9 +150,11 @@ TEST_F(RegistryCallsTest, OpenAndCreateFollowWin32Rules) {
     EXPECT_EQ(OsRegCloseKey(third), OS_ERROR_SUCCESS);
 
     // Create makes the missing parents, and opens what exists without saving anything.
-    ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Tarnbeck", &key), OS_ERROR_SUCCESS);
+    ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Tarnbeck", &key),
+              OS_ERROR_SUCCESS);
     OsRegCloseKey(key);
-    for (const char* made : {"Software\\Magnet", "Software\\Magnet\\Handlers", "Software\\Magnet\\Handlers\\Tarnbeck"}) {
+    for (const char* made :
+         {"Software\\Magnet", "Software\\Magnet\\Handlers", "Software\\Magnet\\Handlers\\Tarnbeck"}) {
         SCOPED_TRACE(made);
         EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, made, &key), OS_ERROR_SUCCESS);
         OsRegCloseKey(key);
@@ -201,7 +209,8 @@ TEST_F(RegistryCallsTest, DeleteTreeTakesEverythingBelow) {
     EXPECT_EQ(OsDeleteKeyTree(OS_HKEY_LOCAL_MACHINE, "SOFTWARE\\tarnbeck"), OS_ERROR_SUCCESS);
     OsKey key = nullptr;
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", &key), OS_ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\Sub\\Leaf", &key), OS_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\Sub\\Leaf", &key),
+              OS_ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software", &key), OS_ERROR_SUCCESS);
     OsRegCloseKey(key);
     Reload();
@@ -264,9 +273,12 @@ std::vector<ProtectionCase> ProtectionCases() {
         };
     };
     return {
-        {"create a new key below", create(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers"), OS_ERROR_ACCESS_DENIED},
-        {"create a new key below, other case", create(OS_HKEY_LOCAL_MACHINE, "sOFTWARE\\New"), OS_ERROR_ACCESS_DENIED},
-        {"create an existing key", create(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\Sub"), OS_ERROR_SUCCESS},
+        {"create a new key below", create(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers"),
+         OS_ERROR_ACCESS_DENIED},
+        {"create a new key below, other case", create(OS_HKEY_LOCAL_MACHINE, "sOFTWARE\\New"),
+         OS_ERROR_ACCESS_DENIED},
+        {"create an existing key", create(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\Sub"),
+         OS_ERROR_SUCCESS},
         {"open", open(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\Sub\\Leaf"), OS_ERROR_SUCCESS},
         {"set below", setOn(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck"), OS_ERROR_ACCESS_DENIED},
         {"set on the key itself", setOn(OS_HKEY_LOCAL_MACHINE, "Software"), OS_ERROR_ACCESS_DENIED},
@@ -367,9 +379,9 @@ TEST_F(RegistryCallsTest, TheNthCallFailsWithTheArmedErrorAndChangesNothing) {
         OsRegCloseKey(key);
     };
     const std::vector<FaultCase> cases = {
-        {"open", HOST_REG_OPEN, open, nullptr},    {"open ex", HOST_REG_OPEN, openEx, nullptr},
+        {"open", HOST_REG_OPEN, open, nullptr},       {"open ex", HOST_REG_OPEN, openEx, nullptr},
         {"create", HOST_REG_CREATE, create, nullptr}, {"query", HOST_REG_QUERY, query, nullptr},
-        {"set", HOST_REG_SET, set, nullptr},       {"delete", HOST_REG_DELETE, remove, makeDoomed},
+        {"set", HOST_REG_SET, set, nullptr},          {"delete", HOST_REG_DELETE, remove, makeDoomed},
     };
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -406,7 +418,8 @@ TEST_F(RegistryCallsTest, TheNthCallFailsWithTheArmedErrorAndChangesNothing) {
 TEST_F(RegistryCallsTest, AFailedCreateOrSetLeavesNoTrace) {
     HostFailNthCall(HOST_REG_CREATE, 1, OS_ERROR_ACCESS_DENIED);
     OsKey key = reinterpret_cast<OsKey>(1);
-    EXPECT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers", &key), OS_ERROR_ACCESS_DENIED);
+    EXPECT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers", &key),
+              OS_ERROR_ACCESS_DENIED);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(HostRegistryOpenKeyCount(), openAtStart_);
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet", &key), OS_ERROR_FILE_NOT_FOUND);

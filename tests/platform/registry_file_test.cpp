@@ -43,7 +43,7 @@ const std::vector<StoredValue>& RoundTripValues() {
         {"interior zero", OS_REG_SZ, Lit("ab\0cd\0")},
         {"two zeros", OS_REG_SZ, Lit("ab\0\0")},
         {"line break", OS_REG_SZ, Lit("one\r\ntwo\nthree\rfour\0")},
-        {"tab and ctrl-z", OS_REG_SZ, Lit("a\tb\x1a" "c\0")},
+        {"tab and ctrl-z", OS_REG_SZ, Lit("a\tb\032c\0")},
         {"expand", OS_REG_EXPAND_SZ, Lit("%PATH%\\bin\0")},
         {"multi", OS_REG_MULTI_SZ, Lit("one\0two\0\0")},
         {"binary", OS_REG_BINARY, Sequence(61)},
@@ -61,11 +61,15 @@ const std::vector<StoredValue>& RoundTripValues() {
 
 }  // namespace
 
+// Key names may hold brackets, quotes and high bytes: only '\\' separates them.
+const char kRoundTripKey[] = "Software\\Round [Trip] \"1\" \xe9";
+
 TEST_F(RegistryTest, EveryValueSurvivesSaveAndLoad) {
     OsKey key = nullptr;
-    ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\Round Trip", &key), OS_ERROR_SUCCESS);
+    ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, kRoundTripKey, &key), OS_ERROR_SUCCESS);
     for (const StoredValue& value : RoundTripValues()) {
-        EXPECT_EQ(OsRegSetValueEx(key, value.name, value.type, reinterpret_cast<const unsigned char*>(value.bytes.data()),
+        EXPECT_EQ(OsRegSetValueEx(key, value.name, value.type,
+                                  reinterpret_cast<const unsigned char*>(value.bytes.data()),
                                   static_cast<uint32_t>(value.bytes.size())),
                   OS_ERROR_SUCCESS)
             << value.name;
@@ -74,7 +78,8 @@ TEST_F(RegistryTest, EveryValueSurvivesSaveAndLoad) {
     std::string firstSave = ReadFile(path_);
 
     Reload();
-    ASSERT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software\\Round Trip", OS_KEY_READ, &key), OS_ERROR_SUCCESS);
+    ASSERT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, kRoundTripKey, OS_KEY_READ, &key),
+              OS_ERROR_SUCCESS);
     for (const StoredValue& value : RoundTripValues()) {
         SCOPED_TRACE(value.name);
         uint32_t type = 0xdead;
@@ -84,7 +89,8 @@ TEST_F(RegistryTest, EveryValueSurvivesSaveAndLoad) {
         EXPECT_EQ(type, value.type);
     }
     // Saving what was loaded gives the same text again: nothing drifts from one save to the next.
-    EXPECT_EQ(OsRegSetValueEx(key, "kt", OS_REG_DWORD, reinterpret_cast<const unsigned char*>("\x78\x56\x34\x12"), 4),
+    EXPECT_EQ(OsRegSetValueEx(key, "kt", OS_REG_DWORD,
+                              reinterpret_cast<const unsigned char*>("\x78\x56\x34\x12"), 4),
               OS_ERROR_SUCCESS);
     EXPECT_EQ(ReadFile(path_), firstSave);
     OsRegCloseKey(key);
@@ -166,11 +172,13 @@ TEST_F(RegistryTest, AnEmptyOrMissingFileIsAnEmptyRegistry) {
         }
         Reload();
         OsKey key = nullptr;
-        EXPECT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software", OS_KEY_READ, &key), OS_ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software", OS_KEY_READ, &key),
+                  OS_ERROR_FILE_NOT_FOUND);
         EXPECT_EQ(key, nullptr);
         ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software", &key), OS_ERROR_SUCCESS);
         OsRegCloseKey(key);
-        EXPECT_EQ(ReadFile(path_), "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n");
+        EXPECT_EQ(ReadFile(path_),
+                  "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software]\n\n");
         remove(path_.c_str());
     }
 }
@@ -194,7 +202,8 @@ TEST_F(RegistryTest, UnrelatedKeysAndValuesAreKeptAcrossChanges) {
         "\n"
         "[HKEY_LOCAL_MACHINE\\Software\\Empty]\n";
     WriteFile(path_, seed);
-    EXPECT_EQ(OsDeleteKeyTree(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Tarnbeck"), OS_ERROR_SUCCESS);
+    EXPECT_EQ(OsDeleteKeyTree(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Tarnbeck"),
+              OS_ERROR_SUCCESS);
     OsKey key = nullptr;
     ASSERT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", &key), OS_ERROR_SUCCESS);
     EXPECT_EQ(SetString(key, "Version", "5.0"), OS_ERROR_SUCCESS);
@@ -206,13 +215,15 @@ TEST_F(RegistryTest, UnrelatedKeysAndValuesAreKeptAcrossChanges) {
     EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", "Version"), Lit("5.0\0"));
     EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Other", "ShellExecute"),
               Lit("other.exe\0"));
-    EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Tarnbeck", "urn:sha1"), "<error 2>");
+    EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Tarnbeck", "urn:sha1"),
+              "<error 2>");
     OsKey empty = nullptr;
     EXPECT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software\\Empty", &empty), OS_ERROR_SUCCESS);
     OsRegCloseKey(empty);
     // A root the calls cannot reach is still part of the file.
     std::string saved = ReadFile(path_);
-    EXPECT_NE(saved.find("[HKEY_CURRENT_USER\\Software\\Other]\n\"Keep\"=\"user value\"\n"), std::string::npos)
+    EXPECT_NE(saved.find("[HKEY_CURRENT_USER\\Software\\Other]\n\"Keep\"=\"user value\"\n"),
+              std::string::npos)
         << saved;
 }
 
@@ -313,7 +324,8 @@ struct BrokenFile {
 }  // namespace
 
 TEST_F(RegistryTest, AFileThatCannotBeParsedIsRefusedAndNeverWritten) {
-    const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Tarnbeck]\n";
+    const std::string head =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Tarnbeck]\n";
     const std::vector<BrokenFile> cases = {
         {"no header", "[HKEY_LOCAL_MACHINE\\Software]\n", 1},
         {"utf-16 header", Lit("\xff\xfeW\0i\0n\0"), 1},
@@ -383,7 +395,8 @@ TEST_F(RegistryTest, TheFileIsNamedByTheVariableElseFoundBesideTheProgram) {
     // ...else registry.reg in the program's folder.
     const std::string programDir = dir_ + "/app";
     ASSERT_EQ(mkdir(programDir.c_str(), 0755), 0);
-    WriteFile(programDir + "/registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\"From\"=\"beside\"\n");
+    WriteFile(programDir + "/registry.reg",
+              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\"From\"=\"beside\"\n");
     HostUseModuleFileName((programDir + "/Tarnbeck").c_str());
     HostRegistryUseFile(nullptr);
     EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software", "From"), Lit("beside\0"));
