@@ -3,7 +3,7 @@
 // then cuts its own name off it exactly as on Windows, and its child is split from the same text.
 #include "os_entry.h"
 
-#include "host_command_line.h"
+#include "host_crt_command_line.h"
 
 #include <stdlib.h>
 

@@ -1,7 +1,7 @@
 // Host side: child processes over posix_spawn and pidfd, with Windows' creation and wait semantics.
 #include "os_process.h"
 
-#include "host_command_line.h"
+#include "host_crt_command_line.h"
 #include "host_process_control.h"
 
 #include <errno.h>

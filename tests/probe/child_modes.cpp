@@ -1,7 +1,7 @@
 // The test binary's child modes, its main, and helpers for starting and watching processes.
 #include "child_modes.h"
 
-#include "host_command_line.h"
+#include "host_crt_command_line.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

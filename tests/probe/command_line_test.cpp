@@ -1,6 +1,6 @@
 // The host's command lines: the Microsoft C runtime's split, and the join the host probe's start-up
 // uses to give its child the arguments it was given.
-#include "host_command_line.h"
+#include "host_crt_command_line.h"
 #include "probe.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Host side: the Microsoft C runtime's command-line split, and the quoting that inverts it.
-#include "host_command_line.h"
+#include "host_crt_command_line.h"
 
 #include <stdint.h>
 #include <stdlib.h>
