@@ -2,6 +2,7 @@
 #include "os_process.h"
 
 #include "host_crt_command_line.h"
+#include "host_faults.h"
 #include "host_process_control.h"
 
 #include <errno.h>
@@ -61,6 +62,10 @@ static bool SpawnChild(char** argv, uint32_t creationFlags, pid_t* pid) {
 }
 
 bool OsCreateProcess(char* commandLine, uint32_t creationFlags, OsProcess* process) {
+    int32_t error = 0;
+    if (HostTakeFault(HOST_CREATE_PROCESS, &error)) {
+        return false;
+    }
     if (commandLine == nullptr) {
         return false;
     }
