@@ -150,7 +150,8 @@ static int64_t MonotonicMilliseconds(void) {
 // poll() takes at once. 0xFFFFFFFF (INFINITE) waits without limit.
 uint32_t OsWaitForProcess(OsProcess process, uint32_t milliseconds) {
     HostChild* child = reinterpret_cast<HostChild*>(process);
-    if (child == nullptr) {
+    int32_t error = 0;
+    if (child == nullptr || HostTakeFault(HOST_WAIT_PROCESS, &error)) {
         return OS_WAIT_FAILED;
     }
     if (child->ended || Reap(child, false)) {

@@ -56,6 +56,24 @@ struct ProgramCase {
     int code;
 };
 
+// A failed wait counts as the child's end: the code is read at once, and a child still running
+// reads STILL_ACTIVE (259), with which the probe ends. POSIX keeps 8 bits of it, 3; the lingering
+// child never ends by itself within the test, so only 259 can give 3 here.
+TEST_F(ProbeMainDeathTest, FailedWaitEndsAtOnceWithStillActive) {
+    std::string dir = MakeScratchDir();
+    std::string pidFile = dir + "/child.pid";
+    std::string command = CommandLineOf({SelfPath(), "--linger", pidFile});
+    HostFailNthCall(HOST_WAIT_PROCESS, 1, 0);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EXIT(ProbeMain(nullptr, &command[0], 1), testing::ExitedWithCode(259 & 0xFF), "");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+    pid_t child = ReadLingerPid(pidFile);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(IsRunning(child));
+    kill(child, SIGKILL);
+    RemoveTree(dir);
+}
+
 // The host exitprobe program as a user runs it: its start-up joins, cuts and hands over.
 TEST(ExitprobeProgram, EndsWithTheChildsCodeOr255) {
     const std::string self = SelfPath();
