@@ -240,6 +240,9 @@ TEST_F(VmTableTest, HomeTooLongForThePathFailsCleanly) {
     for (const std::string& h : {home, longer, longest}) {
         WriteVmConfig(h, "-arch KNOWN\n", "i386");
         WriteVmConfig(h, "-lib KNOWN\n");
+        // What a path cut short at 279 characters would name: it must never be opened.
+        WriteFile(h + "/lib/i386/jvm.cf", "-cut KNOWN\n");
+        WriteFile(h + "/lib/jvm.cf", "-cut KNOWN\n");
     }
 
     EXPECT_EQ(LoadVmTableFromText(home, "-lib KNOWN\n"), 1);
