@@ -87,7 +87,8 @@ bool ReadRuntimeHome(char* buffer, int32_t size) {
     }
     OsKey versionKey = nullptr;
     if (OsRegOpenKeyEx(runtimeKey, version, OS_KEY_READ, &versionKey) != OS_ERROR_SUCCESS) {
-        fprintf(stderr, "Error opening registry key 'Software\\JavaSoft\\Java Runtime Environment\\%s'\n", version);
+        fprintf(stderr, "Error opening registry key 'Software\\JavaSoft\\Java Runtime Environment\\%s'\n",
+                version);
         OsRegCloseKey(runtimeKey);
         return false;
     }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -33,8 +34,8 @@ std::string OpenVersionKeyFailed(const std::string& version) {
 }
 
 std::string JavaHomeFailed(const std::string& version) {
-    return "Failed reading value of registry key:\n\tSoftware\\JavaSoft\\Java Runtime Environment\\" + version +
-           "\\JavaHome\n";
+    return "Failed reading value of registry key:\n\tSoftware\\JavaSoft\\Java Runtime Environment\\" +
+           version + "\\JavaHome\n";
 }
 
 // A .reg string value: quotes around, backslashes and quotes escaped.
@@ -60,12 +61,13 @@ std::string RegHex(int type, const std::string& bytes) {
     return text;
 }
 
-// The runtime key with "CurrentVersion" and the version key with "JavaHome", each value given as it
-// stands in a .reg file (null leaves the value out).
-std::string RuntimeKeys(const char* currentVersion, const char* versionKey, const std::string& javaHome) {
+// The runtime key with "CurrentVersion" and the version key with "JavaHome", each value as it stands
+// in a .reg file; an empty one is left out, as is the version key when versionKey is null.
+std::string RuntimeKeys(const std::string& currentVersion, const char* versionKey,
+                        const std::string& javaHome) {
     std::string text = "[" + RUNTIME_KEY + "]\r\n";
-    if (currentVersion != nullptr) {
-        text += std::string("\"CurrentVersion\"=") + currentVersion + "\r\n";
+    if (!currentVersion.empty()) {
+        text += "\"CurrentVersion\"=" + currentVersion + "\r\n";
     }
     text += "\r\n";
     if (versionKey != nullptr) {
@@ -120,58 +122,46 @@ protected:
 };
 
 TEST_F(RuntimeDiscoveryTest, RegistryFailuresWriteTheirLinesAndLeavePathAlone) {
-    const std::string longVersion(258, 'v');
-    const std::string home259(258, 'h');
     struct Case {
         const char* name;
         std::string keys;
-        HostService faultService;  // HOST_SERVICE_COUNT for none
-        int faultCall;
         std::string warnings;  // empty: the home is read
         std::string home;
+        HostService faultService = HOST_SERVICE_COUNT;  // none
+        int faultCall = 0;
     };
     const std::string cv = "\"1.8\"";
     const std::string home = RegText("C:\\Java\\jre");
+    const std::string valid = RuntimeKeys(cv, "1.8", home);
+    const std::string v258(258, 'v');
+    const std::string h258(258, 'h');
+    const std::string h259(259, 'h');
     const std::vector<Case> cases = {
-        {"no runtime key", "[HKEY_LOCAL_MACHINE\\Software\\JavaSoft]\r\n", HOST_SERVICE_COUNT, 0,
-         OPEN_RUNTIME_KEY_FAILED, ""},
-        {"CurrentVersion missing", RuntimeKeys(nullptr, "1.8", home), HOST_SERVICE_COUNT, 0, CURRENT_VERSION_FAILED,
+        {"no runtime key", "[HKEY_LOCAL_MACHINE\\Software\\JavaSoft]\r\n", OPEN_RUNTIME_KEY_FAILED, ""},
+        {"CurrentVersion missing", RuntimeKeys("", "1.8", home), CURRENT_VERSION_FAILED, ""},
+        {"CurrentVersion expandable", RuntimeKeys(RegHex(2, std::string("1.8", 4)), "1.8", home),
+         CURRENT_VERSION_FAILED, ""},
+        {"CurrentVersion a number", RuntimeKeys("dword:00000008", "1.8", home), CURRENT_VERSION_FAILED, ""},
+        {"CurrentVersion of 260 bytes", RuntimeKeys(RegText(v258 + "v"), "1.8", home), CURRENT_VERSION_FAILED,
          ""},
-        {"CurrentVersion expandable", RuntimeKeys(RegHex(2, std::string("1.8", 4)).c_str(), "1.8", home),
-         HOST_SERVICE_COUNT, 0, CURRENT_VERSION_FAILED, ""},
-        {"CurrentVersion a number", RuntimeKeys("dword:00000008", "1.8", home), HOST_SERVICE_COUNT, 0,
-         CURRENT_VERSION_FAILED, ""},
-        {"CurrentVersion of 260 bytes", RuntimeKeys(RegText(std::string(259, 'v')).c_str(), "1.8", home),
-         HOST_SERVICE_COUNT, 0, CURRENT_VERSION_FAILED, ""},
-        {"CurrentVersion of 259 bytes is read", RuntimeKeys(RegText(longVersion).c_str(), "1.8", home),
-         HOST_SERVICE_COUNT, 0, OpenVersionKeyFailed(longVersion), ""},
-        {"CurrentVersion stored without its zero", RuntimeKeys(RegHex(1, "1.8").c_str(), "1.8", home),
-         HOST_SERVICE_COUNT, 0, "", "C:\\Java\\jre"},
-        {"version key missing", RuntimeKeys(cv.c_str(), "1.7", home), HOST_SERVICE_COUNT, 0,
-         OpenVersionKeyFailed("1.8"), ""},
-        {"JavaHome missing", RuntimeKeys(cv.c_str(), "1.8", ""), HOST_SERVICE_COUNT, 0, JavaHomeFailed("1.8"), ""},
-        {"JavaHome expandable", RuntimeKeys(cv.c_str(), "1.8", RegHex(2, std::string("C:\\j", 5))),
-         HOST_SERVICE_COUNT, 0, JavaHomeFailed("1.8"), ""},
-        {"JavaHome of 260 bytes", RuntimeKeys(cv.c_str(), "1.8", RegText(std::string(259, 'h'))),
-         HOST_SERVICE_COUNT, 0, JavaHomeFailed("1.8"), ""},
-        {"JavaHome of 259 bytes is read", RuntimeKeys(cv.c_str(), "1.8", RegText(home259)), HOST_SERVICE_COUNT, 0,
-         "", home259},
-        {"JavaHome of 259 bytes without its zero is read",
-         RuntimeKeys(cv.c_str(), "1.8", RegHex(1, std::string(259, 'h'))), HOST_SERVICE_COUNT, 0, "",
-         std::string(259, 'h')},
-        {"JavaHome stored without its zero", RuntimeKeys(cv.c_str(), "1.8", RegHex(1, "C:\\jre")),
-         HOST_SERVICE_COUNT, 0, "", "C:\\jre"},
-        {"JavaHome empty", RuntimeKeys(cv.c_str(), "1.8", "\"\""), HOST_SERVICE_COUNT, 0, "", ""},
-        {"opening the runtime key fails", RuntimeKeys(cv.c_str(), "1.8", home), HOST_REG_OPEN, 1,
-         OPEN_RUNTIME_KEY_FAILED, ""},
-        {"opening the version key fails", RuntimeKeys(cv.c_str(), "1.8", home), HOST_REG_OPEN, 2,
-         OpenVersionKeyFailed("1.8"), ""},
-        {"sizing CurrentVersion fails", RuntimeKeys(cv.c_str(), "1.8", home), HOST_REG_QUERY, 1,
-         CURRENT_VERSION_FAILED, ""},
-        {"reading CurrentVersion fails", RuntimeKeys(cv.c_str(), "1.8", home), HOST_REG_QUERY, 2,
-         CURRENT_VERSION_FAILED, ""},
-        {"reading JavaHome fails", RuntimeKeys(cv.c_str(), "1.8", home), HOST_REG_QUERY, 4, JavaHomeFailed("1.8"),
-         ""},
+        {"CurrentVersion of 259 bytes is read", RuntimeKeys(RegText(v258), "1.8", home),
+         OpenVersionKeyFailed(v258), ""},
+        {"CurrentVersion stored without its zero", RuntimeKeys(RegHex(1, "1.8"), "1.8", home), "",
+         "C:\\Java\\jre"},
+        {"version key missing", RuntimeKeys(cv, "1.7", home), OpenVersionKeyFailed("1.8"), ""},
+        {"JavaHome missing", RuntimeKeys(cv, "1.8", ""), JavaHomeFailed("1.8"), ""},
+        {"JavaHome expandable", RuntimeKeys(cv, "1.8", RegHex(2, std::string("C:\\j", 5))),
+         JavaHomeFailed("1.8"), ""},
+        {"JavaHome of 260 bytes", RuntimeKeys(cv, "1.8", RegText(h259)), JavaHomeFailed("1.8"), ""},
+        {"JavaHome of 259 bytes is read", RuntimeKeys(cv, "1.8", RegText(h258)), "", h258},
+        {"JavaHome of 259 bytes without its zero is read", RuntimeKeys(cv, "1.8", RegHex(1, h259)), "", h259},
+        {"JavaHome stored without its zero", RuntimeKeys(cv, "1.8", RegHex(1, "C:\\jre")), "", "C:\\jre"},
+        {"JavaHome empty", RuntimeKeys(cv, "1.8", "\"\""), "", ""},
+        {"opening the runtime key fails", valid, OPEN_RUNTIME_KEY_FAILED, "", HOST_REG_OPEN, 1},
+        {"opening the version key fails", valid, OpenVersionKeyFailed("1.8"), "", HOST_REG_OPEN, 2},
+        {"sizing CurrentVersion fails", valid, CURRENT_VERSION_FAILED, "", HOST_REG_QUERY, 1},
+        {"reading CurrentVersion fails", valid, CURRENT_VERSION_FAILED, "", HOST_REG_QUERY, 2},
+        {"reading JavaHome fails", valid, JavaHomeFailed("1.8"), "", HOST_REG_QUERY, 4},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
@@ -196,7 +186,7 @@ TEST_F(RuntimeDiscoveryTest, RegistryFailuresWriteTheirLinesAndLeavePathAlone) {
         if (c.warnings.empty()) {
             EXPECT_TRUE(read);
             EXPECT_EQ(warnings, "");
-            ASSERT_NE(memchr(buffer, '\0', RUNTIME_PATH_SIZE), nullptr) << "home not terminated in its buffer";
+            ASSERT_NE(memchr(buffer, '\0', RUNTIME_PATH_SIZE), nullptr) << "home not terminated";
             EXPECT_EQ(std::string(buffer), c.home);
         } else {
             EXPECT_FALSE(read);
@@ -209,8 +199,8 @@ TEST_F(RuntimeDiscoveryTest, RegistryFailuresWriteTheirLinesAndLeavePathAlone) {
 TEST_F(RuntimeDiscoveryTest, QueryStringValueRefusesWhatDoesNotFitTheBuffer) {
     UseRegistry(RuntimeKeys("\"1.8\"", nullptr, ""));
     OsKey key = nullptr;
-    ASSERT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Runtime Environment", OS_KEY_READ, &key),
-              OS_ERROR_SUCCESS);
+    const char* runtimeKey = "Software\\JavaSoft\\Java Runtime Environment";
+    ASSERT_EQ(OsRegOpenKeyEx(OS_HKEY_LOCAL_MACHINE, runtimeKey, OS_KEY_READ, &key), OS_ERROR_SUCCESS);
     // "1.8" is stored in 4 bytes: a buffer must hold at least one byte more than that.
     struct Case {
         int32_t size;
@@ -273,19 +263,24 @@ TEST_F(RuntimeDiscoveryTest, LocateRuntimeFromRegistryToJvmPath) {
     WriteFile(altDir + "/jvm.dll", "any file will do for the test");
     const std::vector<Case> cases = {
         {"default type", cfg, {"client"}, {}, nullptr, 0, "%H\\bin\\client\\jvm.dll", {}, {}, ""},
-        {"type from the arguments", cfg, {"client", "server"}, {"-server", "-Dx=1", "Main", "-old"}, nullptr, 0,
+        {"type from the arguments", cfg, {"client", "server"}, {"-server", "-Dx=1", "Main", "-old"}, nullptr,
+         0,
          "%H\\bin\\server\\jvm.dll", {"-Dx=1", "Main", "-old"}, {}, ""},
-        {"no jvm.dll for the type", cfg, {"client"}, {"-J-server", "Main"}, nullptr, 1, "%H\\bin\\server\\jvm.dll",
+        {"no jvm.dll for the type", cfg, {"client"}, {"-J-server", "Main"}, nullptr, 1,
+         "%H\\bin\\server\\jvm.dll",
          {"Main"}, {"Error: no `server' JVM at `%H\\bin\\server\\jvm.dll'."}, ""},
-        {"ERROR is tried as a type", cfg, {"client", "ERROR"}, {"-old"}, nullptr, 0, "%H\\bin\\ERROR\\jvm.dll", {},
+        {"ERROR is tried as a type", cfg, {"client", "ERROR"}, {"-old"}, nullptr, 0,
+         "%H\\bin\\ERROR\\jvm.dll", {},
          {"Error: old VM not supported"}, ""},
         {"ERROR has no jvm.dll", cfg, {"client"}, {"-old"}, nullptr, 1, "%H\\bin\\ERROR\\jvm.dll", {},
          {"Error: old VM not supported", "Error: no `ERROR' JVM at `%H\\bin\\ERROR\\jvm.dll'."}, ""},
         {"warn uses the default", cfg, {"client"}, {"-tiny"}, nullptr, 0, "%H\\bin\\client\\jvm.dll", {}, {},
          "Warning: tiny VM not supported; client VM will be used\n"},
-        {"altjvm directory", cfg, {}, {"-XXaltjvm=" + altDir, "Main"}, nullptr, 0, "%S/alt\\jvm.dll", {"Main"}, {},
+        {"altjvm directory", cfg, {}, {"-XXaltjvm=" + altDir, "Main"}, nullptr, 0, "%S/alt\\jvm.dll",
+         {"Main"}, {},
          ""},
-        {"JDK_ALTERNATE_VM directory without jvm.dll", cfg, {"client"}, {}, "D:\\vm", 1, "D:\\vm\\jvm.dll", {},
+        {"JDK_ALTERNATE_VM directory without jvm.dll", cfg, {"client"}, {}, "D:\\vm", 1,
+         "D:\\vm\\jvm.dll", {},
          {"Error: no `D:\\vm' JVM at `D:\\vm\\jvm.dll'."}, ""},
         {"jvm.cfg without rows", "# nothing\n", {"client"}, {"-server"}, nullptr, 1, "", {"-server"}, {}, ""},
     };
@@ -297,8 +292,10 @@ TEST_F(RuntimeDiscoveryTest, LocateRuntimeFromRegistryToJvmPath) {
         ScopedEnv alternate("JDK_ALTERNATE_VM", c.alternateVm);
         ScopedEnv path("PATH", "/usr/bin");
         auto expand = [&](std::string text) {
-            for (const auto& [mark, value] : {std::pair<std::string, std::string>{"%H", home_}, {"%S", scratch_}}) {
-                for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size())) {
+            const std::pair<std::string, std::string> marks[] = {{"%H", home_}, {"%S", scratch_}};
+            for (const auto& [mark, value] : marks) {
+                for (size_t at = text.find(mark); at != std::string::npos;
+                     at = text.find(mark, at + value.size())) {
                     text.replace(at, 2, value);
                 }
             }
@@ -322,7 +319,7 @@ TEST_F(RuntimeDiscoveryTest, LocateRuntimeFromRegistryToJvmPath) {
 
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(runtimeHome, home_);
-        EXPECT_EQ(std::string(getenv("PATH")), home_ + "/bin:/usr/bin") << "PATH stays extended after a failure";
+        EXPECT_EQ(std::string(getenv("PATH")), home_ + "/bin:/usr/bin") << "stays extended after a failure";
         std::vector<std::string> reports;
         for (const std::string& report : c.reports) {
             reports.push_back(expand(report));
@@ -411,8 +408,10 @@ TEST_F(RuntimeDiscoveryTest, BuildVmLibraryPathFormsAndChecksThePath) {
         {"ERROR", "ERROR", false, home_ + "\\bin\\ERROR\\jvm.dll"},
         {"empty", "", false, home_ + "\\bin\\\\jvm.dll"},
         {"exactly fits", exact, true, home_ + "\\bin\\" + exact + "\\jvm.dll"},
-        {"one too long, though it exists", over, false, (home_ + "\\bin\\" + over + "\\jvm.dll").substr(0, 259)},
-        {"directory far too long", "/" + std::string(400, 'd'), false, ("/" + std::string(400, 'd')).substr(0, 259)},
+        {"one too long, though it exists", over, false,
+         (home_ + "\\bin\\" + over + "\\jvm.dll").substr(0, 259)},
+        {"directory far too long", "/" + std::string(400, 'd'), false,
+         ("/" + std::string(400, 'd')).substr(0, 259)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -457,7 +456,8 @@ TEST_F(RuntimeDiscoveryTest, BindVmEntryPointsNeedsBothExports) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(BindVmEntryPoints(c.path.c_str(), &entryPoints), c.bound);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(RecordedReports(), c.report.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.report});
+        EXPECT_EQ(RecordedReports(),
+                  c.report.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.report});
         ASSERT_EQ(entryPoints.createJavaVM != nullptr, c.createFound);
         ASSERT_EQ(entryPoints.getDefaultJavaVMInitArgs != nullptr, c.initArgsFound);
         // Each pointer reaches the export of its own name.

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 
 void MakeDirs(const std::string& path) {
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         std::string part = path.substr(0, slash);
         if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
             ADD_FAILURE() << "mkdir failed for " << part;

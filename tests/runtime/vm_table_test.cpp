@@ -61,7 +61,8 @@ TEST_F(VmTableTest, EachLineGivesItsWarningsAndRow) {
         {"tab before the type", "-alpha\tKNOWN\n", "", {{"-alpha", KNOWN, nullptr}}},
         {"no leading dash", "alpha KNOWN\n", noDash, {{"alpha", KNOWN, nullptr}}},
         {"alias", "-beta ALIASED_TO -alpha\n", "", {{"-beta", ALIASED_TO, "-alpha"}}},
-        {"alias, extra words", "-beta ALIASED_TO -alpha extra words\n", "", {{"-beta", ALIASED_TO, "-alpha"}}},
+        {"alias, extra words", "-beta ALIASED_TO -alpha extra words\n", "",
+         {{"-beta", ALIASED_TO, "-alpha"}}},
         {"alias, tabs", "-beta\tALIASED_TO \t-alpha\tx\n", "", {{"-beta", ALIASED_TO, "-alpha"}}},
         {"alias at the end of the file", "-beta ALIASED_TO -alpha", "", {{"-beta", ALIASED_TO, "-alpha"}}},
         {"alias missing", "-beta ALIASED_TO\n", noAlias, {}},
@@ -223,7 +224,8 @@ TEST_F(VmTableTest, UnopenableFileIsReportedOnlyWhenNotQuiet) {
     EXPECT_EQ(LoadVmTable(scratch_.c_str(), "amd64", true), -1);
     EXPECT_TRUE(RecordedReports().empty());
     EXPECT_EQ(LoadVmTable(scratch_.c_str(), "amd64", false), -1);
-    EXPECT_EQ(RecordedReports(), std::vector<std::string>{"Error: could not open `" + scratch_ + "\\lib\\jvm.cfg'"});
+    EXPECT_EQ(RecordedReports(),
+              std::vector<std::string>{"Error: could not open `" + scratch_ + "\\lib\\jvm.cfg'"});
 }
 
 TEST_F(VmTableTest, HomeTooLongForThePathFailsCleanly) {
@@ -256,7 +258,8 @@ TEST_F(VmTableTest, HomeTooLongForThePathFailsCleanly) {
     EXPECT_EQ(LoadVmTable(longest.c_str(), "i386", false), -1);
     ASSERT_EQ(RecordedReports().size(), 1u);
     // The report names the path as far as it fits.
-    EXPECT_EQ(RecordedReports()[0], "Error: could not open `" + (longest + "\\lib\\jvm.cfg").substr(0, 279) + "'");
+    EXPECT_EQ(RecordedReports()[0],
+              "Error: could not open `" + (longest + "\\lib\\jvm.cfg").substr(0, 279) + "'");
     EXPECT_EQ(g_vmTable.rows, nullptr);
 }
 
