@@ -1,0 +1,59 @@
+// AllocOrExit when the heap refuses: the C runtime's report with the prefix "malloc", exit code 1.
+#include "launch_shared.h"
+
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <errno.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+// Caps the address space of the (death test's) process so that a large request cannot be met.
+void LimitAddressSpace() {
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = 256u * 1024u * 1024u;
+    if (setrlimit(RLIMIT_AS, &limit) != 0) {
+        fprintf(stderr, "setrlimit failed: %s\n", strerror(errno));
+        _exit(99);
+    }
+}
+
+TEST(AllocOrExitTest, RefusedRequestEndsTheProcessWithTheMallocReport) {
+    // The death tests re-run this program, so the child sees these settings from its start. Under
+    // AddressSanitizer a refused request must come back as null, as the C runtime's heap does, and
+    // the leak check at exit must not change the exit code.
+    std::string asanOptions = getenv("ASAN_OPTIONS") != nullptr ? getenv("ASAN_OPTIONS") : "";
+    ScopedEnv asan("ASAN_OPTIONS", (asanOptions + ":allocator_may_return_null=1:detect_leaks=0").c_str());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string dir = MakeScratchDir();
+    std::string boxLog = dir + "/boxes.log";
+    ScopedEnv dialogs("TARNBECK_DIALOG_LOG", boxLog.c_str());
+
+    const std::string expected = std::string("malloc: ") + strerror(ENOMEM) + "\n";
+    {
+        SCOPED_TRACE("request larger than the address space");
+        EXPECT_EXIT(
+            {
+                LimitAddressSpace();
+                AllocOrExit(INT32_MAX);
+            },
+            testing::ExitedWithCode(1), testing::Eq(expected));
+    }
+    {
+        SCOPED_TRACE("negative size");
+        EXPECT_EXIT(AllocOrExit(-1), testing::ExitedWithCode(1), testing::Eq(expected));
+    }
+    EXPECT_FALSE(FileExists(boxLog)) << "running out of memory showed a box";
+    RemoveTree(dir);
+}
+
+}  // namespace
