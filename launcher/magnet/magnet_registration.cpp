@@ -63,7 +63,8 @@ bool ReadRegistryString(OsKey root, const char* keyPath, const char* valueName, 
         return false;
     }
     uint32_t size = MAGNET_TEXT_SIZE;
-    int32_t status = OsRegQueryValueEx(key, valueName, nullptr, reinterpret_cast<unsigned char*>(buffer), &size);
+    int32_t status =
+        OsRegQueryValueEx(key, valueName, nullptr, reinterpret_cast<unsigned char*>(buffer), &size);
     OsRegCloseKey(key);
     if (status != OS_ERROR_SUCCESS || size > MAGNET_TEXT_SIZE) {
         return false;
@@ -103,7 +104,8 @@ static int32_t SetStringValue(OsKey key, const char* name, const char* text) {
 
 static int32_t SetZeroWord(OsKey key, const char* name) {
     const uint32_t zero = 0;
-    return OsRegSetValueEx(key, name, OS_REG_DWORD, reinterpret_cast<const unsigned char*>(&zero), sizeof zero);
+    return OsRegSetValueEx(key, name, OS_REG_DWORD, reinterpret_cast<const unsigned char*>(&zero),
+                           sizeof zero);
 }
 
 // Opens the key below parent, creating it when it is missing; when creating is refused, an existing
@@ -123,7 +125,8 @@ static const char* WriteHandlerValues(OsKey handler, const MagnetTexts* texts) {
     };
     const StringValue values[] = {
         {"", "Tarnbeck Peer to Peer", "Could not set the Tarnbeck appname value.\n"},
-        {"Description", "Tarnbeck is the best P2P client.", "Could not set the Tarnbeck Description value.\n"},
+        {"Description", "Tarnbeck is the best P2P client.",
+         "Could not set the Tarnbeck Description value.\n"},
         {"DefaultIcon", texts->iconReference, "Could not set the Vev DefaultIcon value.\n"},
         {"ShellExecute", texts->handlerCommand, "Could not set the ShellExecute value.\n"},
     };

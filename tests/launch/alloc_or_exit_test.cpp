@@ -29,7 +29,8 @@ void LimitAddressSpace() {
     }
     fclose(statm);
     struct rlimit limit;
-    limit.rlim_cur = limit.rlim_max = pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + (256ull << 20);
+    unsigned long long mapped = pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE));
+    limit.rlim_cur = limit.rlim_max = mapped + (256ull << 20);
     if (setrlimit(RLIMIT_AS, &limit) != 0) {
         fprintf(stderr, "setrlimit failed: %s\n", strerror(errno));
         _exit(99);

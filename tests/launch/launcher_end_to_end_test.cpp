@@ -48,9 +48,8 @@ std::string RegisteredHandlerCommand(const std::string& registry) {
         OS_ERROR_SUCCESS) {
         char buffer[512];
         uint32_t size = sizeof buffer;
-        if (OsRegQueryValueEx(key, "ShellExecute", nullptr, reinterpret_cast<unsigned char*>(buffer), &size) ==
-                OS_ERROR_SUCCESS &&
-            size > 0) {
+        unsigned char* data = reinterpret_cast<unsigned char*>(buffer);
+        if (OsRegQueryValueEx(key, "ShellExecute", nullptr, data, &size) == OS_ERROR_SUCCESS && size > 0) {
             command.assign(buffer, size - 1);
         }
         OsRegCloseKey(key);
@@ -67,7 +66,8 @@ TEST(LauncherEndToEndTest, NoRuntimeGivesExitCodeTenAndTheRuntimeBox) {
     std::string registry = dir + "/registry.reg";
     std::string boxLog = dir + "/boxes.log";
     // An installed launcher, but no Java runtime key.
-    WriteFile(registry, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Tarnbeck]\r\n"
+    WriteFile(registry, "Windows Registry Editor Version 5.00\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\Software\\Tarnbeck]\r\n"
                         "\"InstallDir\"=" + RegQuoted(LauncherView(install)) + "\r\n");
     ScopedEnv registryFile("TARNBECK_REGISTRY", registry.c_str());
     ScopedEnv dialogs("TARNBECK_DIALOG_LOG", boxLog.c_str());

@@ -109,8 +109,10 @@ TEST_F(RunLaunchTest, LaunchVectorIsProgramNameLaunchLinesThenArguments) {
     const Case cases[] = {
         {"no argument, no file", nullptr, {}, Concat({kProgramName}, kDefaults)},
         {"no argument, launch lines", lines, {}, Concat({kProgramName}, fileLines)},
-        {"a magnet link after the launch lines", lines, {link}, Concat(Concat({kProgramName}, fileLines), {link})},
-        {"a magnet link after the default jar", nullptr, {link}, Concat(Concat({kProgramName}, kDefaults), {link})},
+        {"a magnet link after the launch lines", lines, {link},
+         Concat(Concat({kProgramName}, fileLines), {link})},
+        {"a magnet link after the default jar", nullptr, {link},
+         Concat(Concat({kProgramName}, kDefaults), {link})},
         {"empty launch.properties: the command line unchanged", "", {"-jar", "x.jar", "arg"},
          {kProgramName, "-jar", "x.jar", "arg"}},
         {"-pmf still reaches the vector", nullptr, {"-pmf", "a"},
@@ -183,7 +185,8 @@ TEST_F(RunLaunchTest, ResultsSixToTenShowTheirBoxAndEveryResultIsReturned) {
     const Case cases[] = {
         {LAUNCH_RUNTIME_NOT_LOADED, kRuntimeText},
         {LAUNCH_BAD_ARGUMENTS,
-         "Tarnbeck failed to parse the commandline arguments to Java.\nPlease download and install Tarnbeck again."},
+         "Tarnbeck failed to parse the commandline arguments to Java.\n"
+         "Please download and install Tarnbeck again."},
         {LAUNCH_VM_NOT_CREATED, kRuntimeText},
         {LAUNCH_VM_ENDED, "Tarnbeck was unable to load.\nPlease download and install Tarnbeck again."},
         {LAUNCH_NO_RUNTIME, kRuntimeText},
@@ -235,7 +238,8 @@ TEST_F(RunLaunchTest, EntrySetsTheSystemLocaleAndReturnsTheLaunchResult) {
     EXPECT_EQ(LauncherEntry(nullptr, nullptr, commandLine, 1), LAUNCH_BAD_ARGUMENTS);
     EXPECT_EQ(HostThreadLocale(), OsGetSystemDefaultLCID());
     ASSERT_FALSE(LaunchDoubles().vector.empty());
-    EXPECT_EQ(std::vector<std::string>(LaunchDoubles().vector.end() - 7, LaunchDoubles().vector.end()), kDefaults);
+    const std::vector<std::string>& vector = LaunchDoubles().vector;
+    EXPECT_EQ(std::vector<std::string>(vector.end() - 7, vector.end()), kDefaults);
     EXPECT_EQ(ReadBoxLog(boxLog_).size(), 1u);
 }
 

@@ -37,9 +37,9 @@ protected:
         // start ends with the runtime box once the registration is done).
         InUse();
         StoreString(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", "InstallDir", installDir_);
-        StoreString(OS_HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Runtime Environment", "CurrentVersion", "1.8");
-        StoreString(OS_HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Runtime Environment\\1.8", "JavaHome",
-                    WindowsPath(runtime));
+        const std::string javaKey = "Software\\JavaSoft\\Java Runtime Environment";
+        StoreString(OS_HKEY_LOCAL_MACHINE, javaKey, "CurrentVersion", "1.8");
+        StoreString(OS_HKEY_LOCAL_MACHINE, javaKey + "\\1.8", "JavaHome", WindowsPath(runtime));
     }
     void TearDown() override {
         HostRegistryUseFile(nullptr);

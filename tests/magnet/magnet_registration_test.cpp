@@ -23,6 +23,7 @@ const char kCommandKey[] = "magnet\\shell\\open\\command";
 const char kErrorCaption[] = "Tarnbeck magnet registry error";
 const char kQuestion[] = "Tarnbeck is not your default magnet link handler.  Make it?";
 const char kOtherCommand[] = "\"C:\\Program Files\\Other\\other.exe\" \"%1\"";
+const char kNeighbourKey[] = "Software\\Magnet\\Handlers\\Other";
 
 // A scratch registry file, box log and install folder holding the program file. installDir_ is the
 // install folder as the launcher sees it ('\' separators).
@@ -222,7 +223,7 @@ TEST_F(MagnetRegistrationTest, HandlerListRewrittenUnlessItsCommandIsExactlyOurs
             StoreString(OS_HKEY_LOCAL_MACHINE, kHandlerKey, "ShellExecute", c.shellExecute);
         }
         // A neighbour in the handler list is never touched.
-        StoreString(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Other", "ShellExecute", kOtherCommand);
+        StoreString(OS_HKEY_LOCAL_MACHINE, kNeighbourKey, "ShellExecute", kOtherCommand);
         std::string before = RegistryBytes();
 
         Register();
@@ -230,8 +231,7 @@ TEST_F(MagnetRegistrationTest, HandlerListRewrittenUnlessItsCommandIsExactlyOurs
         EXPECT_TRUE(Boxes().empty());
         ExpectValues(ProtocolKeyValues(installDir_));
         StoredValue neighbour;
-        EXPECT_TRUE(ReadStoredValue(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Other", "ShellExecute",
-                                    &neighbour));
+        EXPECT_TRUE(ReadStoredValue(OS_HKEY_LOCAL_MACHINE, kNeighbourKey, "ShellExecute", &neighbour));
         if (c.rewritten) {
             ExpectValues(HandlerEntryValues(installDir_));
             EXPECT_FALSE(HasForeign(OS_HKEY_LOCAL_MACHINE, kHandlerKey));
@@ -406,7 +406,7 @@ TEST_F(MagnetRegistrationTest, WhatWasDeletedStaysDeletedWhenALaterStepFails) {
 
 TEST_F(MagnetRegistrationTest, RefusedCreationOfAnExistingParentFallsBackToOpeningIt) {
     SeedInstallDir(installDir_);
-    StoreString(OS_HKEY_LOCAL_MACHINE, "Software\\Magnet\\Handlers\\Other", "ShellExecute", kOtherCommand);
+    StoreString(OS_HKEY_LOCAL_MACHINE, kNeighbourKey, "ShellExecute", kOtherCommand);
     HostFailNthCall(HOST_REG_CREATE, 1, OS_ERROR_ACCESS_DENIED);
     Register();
     EXPECT_TRUE(Boxes().empty());

@@ -43,8 +43,8 @@ bool ReadStoredValue(OsKey root, const std::string& keyPath, const std::string& 
     int32_t status = OsRegQueryValueEx(key, name.c_str(), &value->type, nullptr, &size);
     if (status == OS_ERROR_SUCCESS) {
         value->data.assign(size, '\0');
-        status = OsRegQueryValueEx(key, name.c_str(), &value->type,
-                                   size > 0 ? reinterpret_cast<unsigned char*>(&value->data[0]) : nullptr, &size);
+        unsigned char* data = size > 0 ? reinterpret_cast<unsigned char*>(&value->data[0]) : nullptr;
+        status = OsRegQueryValueEx(key, name.c_str(), &value->type, data, &size);
     }
     OsRegCloseKey(key);
     return status == OS_ERROR_SUCCESS;
