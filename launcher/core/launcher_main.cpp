@@ -53,8 +53,9 @@ static jclass FindJarMainClass(const ApplicationRun* run, const char** exitMessa
     return mainClass;
 }
 
-// The main class named on the command line, or null once the failure has been dealt with. The
-// message differs from the jar's by one blank, as it always has.
+// The main class named on the command line, or null once the failure has been dealt with. Its
+// not-found message has one blank after the first full stop where the jar's has two; the two texts
+// are each kept exactly as they are.
 static jclass FindNamedMainClass(const ApplicationRun* run, const char** exitMessage) {
     JNIEnv* environment = run->environment;
     jstring name = ToJavaString(environment, run->mainClass);
