@@ -410,12 +410,6 @@ std::vector<std::string> FakeArrayStrings(jobject array) {
     return strings;
 }
 
-size_t FakeArrayLength(jobject array) { return Object(array)->elements.size(); }
-
-bool FakeIsNullElement(jobject array, size_t index) { return Object(array)->elements.at(index) == nullptr; }
-
 std::string FakePendingException() {
     return g_pending == nullptr ? std::string() : reinterpret_cast<FakeObject*>(g_pending)->text;
 }
-
-void FakeRaise(const char* exception) { Raise(exception); }

@@ -71,7 +71,4 @@ jint JNICALL FakeGetDefaultJavaVMInitArgs(void* initArgs);
 bool FakeIsString(jobject object);
 std::string FakeStringBytes(jobject object);             // a String's bytes
 std::vector<std::string> FakeArrayStrings(jobject array);  // the bytes of each element of a String[]
-size_t FakeArrayLength(jobject array);
-bool FakeIsNullElement(jobject array, size_t index);
 std::string FakePendingException();                      // "" when none is pending
-void FakeRaise(const char* exception);                   // leaves an exception pending
