@@ -12,9 +12,11 @@ namespace {
 const char CAPTION[] = "Tarnbeck Launcher Error";
 const char UNABLE_TO_LOAD[] = "Tarnbeck was unable to load.\nPlease download and install Tarnbeck again.";
 const char BAD_ARGUMENTS[] =
-    "Tarnbeck failed to parse the commandline arguments to Java.\nPlease download and install Tarnbeck again.";
+    "Tarnbeck failed to parse the commandline arguments to Java.\n"
+    "Please download and install Tarnbeck again.";
 const char RUNTIME_TEXT_START[] =
-    "Tarnbeck was unable to load the Java Runtime Environment.\nPlease download and install a newer version from ";
+    "Tarnbeck was unable to load the Java Runtime Environment.\n"
+    "Please download and install a newer version from ";
 
 // Launch lines a 64-bit runtime accepts (the built-in ones ask for a 64k stack, which it refuses).
 const char FIT_OPTIONS[] = "-Xms4m\n-Xminf0.10\n-Xmaxf0.25\n";
@@ -99,8 +101,8 @@ TEST_F(JavaRunTest, LaunchLinesAfterTheJarComeBeforeTheCommandLine) {
 }
 
 TEST_F(JavaRunTest, ClassNamedWithTheClassPath) {
-    LaunchOutcome outcome =
-        Launch(std::string(FIT_OPTIONS) + "-cp\nshow-args.jar\nfixture.ShowArgs\n", {"show-args.jar"}, {"-pmf", "x"});
+    LaunchOutcome outcome = Launch(std::string(FIT_OPTIONS) + "-cp\nshow-args.jar\nfixture.ShowArgs\n",
+                                   {"show-args.jar"}, {"-pmf", "x"});
     EXPECT_EQ(outcome.exitCode, 9);
     EXPECT_EQ(outcome.out,
               "arg[0]=-pmf\n"
@@ -160,19 +162,20 @@ TEST_F(JavaRunTest, NoUsableMain) {
 }
 
 TEST_F(JavaRunTest, MainThrowingIsPrintedByTheVm) {
-    LaunchOutcome outcome = Launch(std::string(FIT_OPTIONS) + "-jar\nthrowing.jar\n", {"throwing.jar"}, {"-pmf"});
+    LaunchOutcome outcome =
+        Launch(std::string(FIT_OPTIONS) + "-jar\nthrowing.jar\n", {"throwing.jar"}, {"-pmf"});
     EXPECT_EQ(outcome.exitCode, 9);
     EXPECT_EQ(outcome.out, "main ran\n");
-    EXPECT_EQ(outcome.err.rfind("Exception in thread \"main\" java.lang.IllegalStateException: thrown by the fixture\n"
-                                "\tat fixture.Throwing.main(Throwing.java:",
-                                0),
-              0u)
-        << outcome.err;
+    const char* printed =
+        "Exception in thread \"main\" java.lang.IllegalStateException: thrown by the fixture\n"
+        "\tat fixture.Throwing.main(Throwing.java:";
+    EXPECT_EQ(outcome.err.rfind(printed, 0), 0u) << outcome.err;
     ExpectResultBox(outcome, UNABLE_TO_LOAD);
 }
 
 TEST_F(JavaRunTest, ApplicationEndingTheProcessKeepsItsExitCodeAndShowsNoBox) {
-    LaunchOutcome outcome = Launch(std::string(FIT_OPTIONS) + "-jar\nexit-code.jar\n", {"exit-code.jar"}, {"-pmf"});
+    LaunchOutcome outcome =
+        Launch(std::string(FIT_OPTIONS) + "-jar\nexit-code.jar\n", {"exit-code.jar"}, {"-pmf"});
     EXPECT_EQ(outcome.exitCode, 42);
     EXPECT_EQ(outcome.out, "exiting with 42\n");
     EXPECT_TRUE(outcome.boxes.empty());

@@ -311,7 +311,8 @@ void JNICALL SetByteArrayRegion(JNIEnv*, jbyteArray handle, jsize start, jsize l
     if (Fails("SetByteArrayRegion")) {
         return;
     }
-    if (start < 0 || length < 0 || static_cast<size_t>(start) + static_cast<size_t>(length) > array->text.size()) {
+    if (start < 0 || length < 0 ||
+        static_cast<size_t>(start) + static_cast<size_t>(length) > array->text.size()) {
         Raise("java.lang.ArrayIndexOutOfBoundsException");
         return;
     }

@@ -95,7 +95,8 @@ TEST_F(JavaCallsTest, ToJavaStringArrayConvertsEachStringInOrder) {
         for (std::string& text : storage) {
             strings.push_back(&text[0]);
         }
-        jobjectArray array = ToJavaStringArray(environment, strings.data(), static_cast<int32_t>(strings.size()));
+        jobjectArray array =
+            ToJavaStringArray(environment, strings.data(), static_cast<int32_t>(strings.size()));
         ASSERT_NE(array, nullptr);
         EXPECT_EQ(FakeArrayStrings(array), c.strings);
         EXPECT_EQ(CountCalls("NewObjectArray " + std::to_string(c.strings.size()) + " java/lang/String"), 1);
@@ -156,20 +157,21 @@ TEST_F(JavaCallsTest, ReadManifestMainClassReadsTheAttributeThroughTheObjectsCla
             lookups.push_back(call);
         }
     }
-    EXPECT_EQ(lookups, (std::vector<std::string>{
-                           "GetMethodID java/util/jar/JarFile <init> (Ljava/lang/String;)V",
-                           "GetMethodID java/lang/String <init> ([B)V",  // the path
-                           "NewObject java/util/jar/JarFile",
-                           "GetMethodID java/util/jar/JarFile getManifest ()Ljava/util/jar/Manifest;",
-                           "CallObjectMethod getManifest",
-                           "GetObjectClass java/util/jar/Manifest",
-                           "GetMethodID java/util/jar/Manifest getMainAttributes ()Ljava/util/jar/Attributes;",
-                           "CallObjectMethod getMainAttributes",
-                           "GetObjectClass java/util/jar/Attributes",
-                           "GetMethodID java/util/jar/Attributes getValue (Ljava/lang/String;)Ljava/lang/String;",
-                           "GetMethodID java/lang/String <init> ([B)V",  // the key
-                           "CallObjectMethod getValue",
-                       }));
+    const std::vector<std::string> expected = {
+        "GetMethodID java/util/jar/JarFile <init> (Ljava/lang/String;)V",
+        "GetMethodID java/lang/String <init> ([B)V",  // the path
+        "NewObject java/util/jar/JarFile",
+        "GetMethodID java/util/jar/JarFile getManifest ()Ljava/util/jar/Manifest;",
+        "CallObjectMethod getManifest",
+        "GetObjectClass java/util/jar/Manifest",
+        "GetMethodID java/util/jar/Manifest getMainAttributes ()Ljava/util/jar/Attributes;",
+        "CallObjectMethod getMainAttributes",
+        "GetObjectClass java/util/jar/Attributes",
+        "GetMethodID java/util/jar/Attributes getValue (Ljava/lang/String;)Ljava/lang/String;",
+        "GetMethodID java/lang/String <init> ([B)V",  // the key
+        "CallObjectMethod getValue",
+    };
+    EXPECT_EQ(lookups, expected);
 }
 
 TEST_F(JavaCallsTest, ReadManifestMainClassGivesNullWithOrWithoutAnException) {

@@ -99,7 +99,8 @@ TEST_F(LauncherMainTest, RunsTheJarsMainClassWithTheRemainingArguments) {
     EXPECT_EQ(fake.liveUtfChars, 0);
     EXPECT_EQ(CountCalls("JNI_GetDefaultJavaVMInitArgs"), 0);
     EXPECT_TRUE(fake.mainCalled);
-    EXPECT_EQ(fake.mainArguments, (std::vector<std::string>{"from-properties", "magnet:?xt=urn:sha1:ABC&dn=a b"}));
+    EXPECT_EQ(fake.mainArguments,
+              (std::vector<std::string>{"from-properties", "magnet:?xt=urn:sha1:ABC&dn=a b"}));
     EXPECT_EQ(g_runtimeDoubles.releaseCalls, 1);
     ASSERT_GE(fake.calls.size(), 2u);
     EXPECT_EQ(std::vector<std::string>(fake.calls.end() - 2, fake.calls.end()),
@@ -126,7 +127,8 @@ TEST_F(LauncherMainTest, ParsesTheVectorThatLocateRuntimeHandsBack) {
     g_runtimeDoubles.replaceVector = true;
     g_runtimeDoubles.replacement = {"C:\\Tarnbeck\\Tarnbeck.exe", "-jar", "app.jar", "a"};
     EXPECT_EQ(Launch({"-client", "-jar", "app.jar", "a"}), LAUNCH_VM_ENDED);
-    EXPECT_EQ(fake.options, (std::vector<std::string>{"-Djava.class.path=app.jar", "-Dsun.java.command=app.jar a"}));
+    EXPECT_EQ(fake.options,
+              (std::vector<std::string>{"-Djava.class.path=app.jar", "-Dsun.java.command=app.jar a"}));
     EXPECT_EQ(fake.mainArguments, std::vector<std::string>{"a"});
 }
 
@@ -190,12 +192,12 @@ void NoScript(FakeJava&) {}
 
 const RunCase RUN_CASES[] = {
     {"nothing to run", {"-Xms4m"}, NoScript, {}, {}, false, 0, 0, ""},
-    {"-version", {"-version", "-jar", "app.jar"}, [](FakeJava& f) { f.hasVersionClass = true; }, {}, {}, false,
-     0, 0, ""},
+    {"-version", {"-version", "-jar", "app.jar"}, [](FakeJava& f) { f.hasVersionClass = true; }, {}, {},
+     false, 0, 0, ""},
     {"-version without sun.misc.Version", {"-version", "-jar", "app.jar"}, NoScript,
      {"java.lang.NoClassDefFoundError: sun/misc/Version"}, {FATAL}, false, 0, 0, ""},
-    {"-showversion", {"-showversion", "-jar", "app.jar"}, [](FakeJava& f) { f.hasVersionClass = true; }, {}, {},
-     true, 1, 1, "\n"},
+    {"-showversion", {"-showversion", "-jar", "app.jar"}, [](FakeJava& f) { f.hasVersionClass = true; }, {},
+     {}, true, 1, 1, "\n"},
     {"-showversion with the print throwing", {"-showversion", "-jar", "app.jar"},
      [](FakeJava& f) {
          f.hasVersionClass = true;
@@ -204,8 +206,9 @@ const RunCase RUN_CASES[] = {
      {"java.lang.InternalError: version print"}, {FATAL}, false, 0, 0, ""},
     {"jar cannot be opened", {"-jar", "missing.jar"}, NoScript,
      {"java.nio.file.NoSuchFileException: missing.jar"}, {FATAL}, false, 0, 1, ""},
-    {"jar without a manifest", {"-jar", "app.jar"}, [](FakeJava& f) { f.jars["app.jar"] = FakeJar{false, false, ""}; },
-     {}, {"Failed to load Main-Class manifest attribute from\napp.jar"}, false, 0, 1, ""},
+    {"jar without a manifest", {"-jar", "app.jar"},
+     [](FakeJava& f) { f.jars["app.jar"] = FakeJar{false, false, ""}; }, {},
+     {"Failed to load Main-Class manifest attribute from\napp.jar"}, false, 0, 1, ""},
     {"manifest without Main-Class", {"-jar", "app.jar"},
      [](FakeJava& f) { f.jars["app.jar"] = FakeJar{true, false, ""}; }, {},
      {"Failed to load Main-Class manifest attribute from\napp.jar"}, false, 0, 1, ""},
@@ -236,21 +239,26 @@ const RunCase RUN_CASES[] = {
      {"java.lang.OutOfMemoryError"}, {FATAL}, false, 0, 1, ""},
     // For a class by name, the second GetMethodID is getModifiers (the first is String's constructor).
     {"getModifiers lookup throws", {"org.example.App"},
-     [](FakeJava& f) { f.failures["GetMethodID"] = FakeFailure{2, "java.lang.NoSuchMethodError: getModifiers"}; },
+     [](FakeJava& f) {
+         f.failures["GetMethodID"] = FakeFailure{2, "java.lang.NoSuchMethodError: getModifiers"};
+     },
      {"java.lang.NoSuchMethodError: getModifiers"}, {FATAL}, false, 0, 1, ""},
     {"getModifiers lookup null without an exception", {"org.example.App"},
      [](FakeJava& f) { f.failures["GetMethodID"] = FakeFailure{2, ""}; }, {}, {FATAL}, false, 0, 1, ""},
-    {"main not public", {"-jar", "app.jar"}, [](FakeJava& f) { f.appClasses["org/example/App"].mainModifiers = 0x8; },
-     {}, {"Main method not public."}, false, 0, 1, ""},
+    {"main not public", {"-jar", "app.jar"},
+     [](FakeJava& f) { f.appClasses["org/example/App"].mainModifiers = 0x8; }, {},
+     {"Main method not public."}, false, 0, 1, ""},
     {"the public bit alone decides", {"-jar", "app.jar"},
      [](FakeJava& f) { f.appClasses["org/example/App"].mainModifiers = 0x1; }, {}, {}, true, 1, 1, ""},
     {"no argument array", {"-jar", "app.jar", "a"},
      [](FakeJava& f) { f.failures["NewObjectArray"] = FakeFailure{1, "java.lang.OutOfMemoryError"}; },
      {"java.lang.OutOfMemoryError"}, {FATAL}, false, 0, 1, ""},
-    {"main throws", {"-jar", "app.jar"}, [](FakeJava& f) { f.appClasses["org/example/App"].mainThrows = true; },
+    {"main throws", {"-jar", "app.jar"},
+     [](FakeJava& f) { f.appClasses["org/example/App"].mainThrows = true; },
      {"java.lang.IllegalStateException: thrown by main"}, {FATAL}, true, 0, 1, ""},
-    {"thread not detached", {"-jar", "app.jar"}, [](FakeJava& f) { f.failures["DetachCurrentThread"] = FakeFailure{1, ""}; },
-     {}, {"Could not detach main thread."}, true, 1, 1, ""},
+    {"thread not detached", {"-jar", "app.jar"},
+     [](FakeJava& f) { f.failures["DetachCurrentThread"] = FakeFailure{1, ""}; }, {},
+     {"Could not detach main thread."}, true, 1, 1, ""},
     {"main throws, exit message suppressed", {"-XXsuppressExitMessage", "-jar", "app.jar"},
      [](FakeJava& f) { f.appClasses["org/example/App"].mainThrows = true; },
      {"java.lang.IllegalStateException: thrown by main"}, {}, true, 0, 1, ""},

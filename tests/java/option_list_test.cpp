@@ -84,7 +84,8 @@ TEST_F(OptionListTest, CommandPropertyIsTheNameAndEachArgumentAfterOneBlank) {
         const char* expected;   // null: nothing appended
     };
     const Case cases[] = {
-        {"class wins over jar", "org.example.App", "app.jar", {"a"}, 1, "-Dsun.java.command=org.example.App a"},
+        {"class wins over jar", "org.example.App", "app.jar", {"a"}, 1,
+         "-Dsun.java.command=org.example.App a"},
         {"jar alone", nullptr, "Tarnbeck.jar", {"magnet:?xt=urn:sha1:X"}, 1,
          "-Dsun.java.command=Tarnbeck.jar magnet:?xt=urn:sha1:X"},
         {"neither", nullptr, nullptr, {"a"}, 1, nullptr},
@@ -94,7 +95,8 @@ TEST_F(OptionListTest, CommandPropertyIsTheNameAndEachArgumentAfterOneBlank) {
         {"empty argument is one blank", "App", nullptr, {"", "x"}, 2, "-Dsun.java.command=App  x"},
         {"blanks and quotes copied as they are", "App", nullptr, {"a b", "\"q\""}, 2,
          "-Dsun.java.command=App a b \"q\""},
-        {"bytes above 0x7F", "App", nullptr, {"caf\xC3\xA9", "\xE9"}, 2, "-Dsun.java.command=App caf\xC3\xA9 \xE9"},
+        {"bytes above 0x7F", "App", nullptr, {"caf\xC3\xA9", "\xE9"}, 2,
+         "-Dsun.java.command=App caf\xC3\xA9 \xE9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
