@@ -3,6 +3,8 @@
 #include "registry_fixture.h"
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -295,6 +297,29 @@ TEST_F(RegistryTest, AChangeThatCannotBeSavedChangesNothing) {
     EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", "Added"), "<error 2>");
     EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck", "Later"), Lit("y\0"));
     EXPECT_EQ(ReadValue(OS_HKEY_LOCAL_MACHINE, "Software\\Tarnbeck\\New", "x"), "<error 2>");
+}
+
+TEST_F(RegistryTest, AFullDiskFailsTheSaveMidwayAndLeavesNoTemporaryFile) {
+    WriteFile(path_, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\"v\"=\"old\"\n");
+    const std::string before = ReadFile(path_);
+    // A file size limit makes the write of the temporary file fail part way, as a full disk would.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 200;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    OsKey key = nullptr;
+    ASSERT_EQ(OsRegOpenKey(OS_HKEY_LOCAL_MACHINE, "Software", &key), OS_ERROR_SUCCESS);
+    const std::string big(1000, 'x');
+    int32_t status = SetString(key, "v", big);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(status, OS_ERROR_WRITE_FAULT);
+    EXPECT_EQ(QueryBytes(key, "v"), Lit("old\0"));
+    OsRegCloseKey(key);
+    EXPECT_EQ(ReadFile(path_), before);
+    EXPECT_EQ(FolderEntries(dir_), std::vector<std::string>{"registry.reg"});
 }
 
 TEST_F(RegistryTest, AReadOnlyFolderFailsTheSaveAndKeepsTheFile) {
