@@ -224,11 +224,11 @@ const MethodId* Method(jmethodID id) {
     return reinterpret_cast<const MethodId*>(id);
 }
 
-jobject JNICALL NewObject(JNIEnv*, jclass clazz, jmethodID id, ...) {
-    va_list args;
-    va_start(args, id);
-    jobject argument = va_arg(args, jobject);
-    va_end(args);
+// The calls with arguments come in three forms (C varargs, va_list, jvalue array; C++ callers reach
+// the va_list form through jni.h's wrappers). Every method here takes at most one argument, an object,
+// so each form hands its first argument to one implementation.
+
+jobject NewObjectWith(jclass clazz, jmethodID id, jobject argument) {
     const std::string& className = Deref(clazz)->text;
     const MethodId* method = Method(id);
     if (className == "java/lang/String" && method == &kMethods[0]) {
@@ -250,11 +250,7 @@ jobject JNICALL NewObject(JNIEnv*, jclass clazz, jmethodID id, ...) {
     ExitProcess(kTrapExitCode);
 }
 
-jobject JNICALL CallObjectMethod(JNIEnv*, jobject object, jmethodID id, ...) {
-    va_list args;
-    va_start(args, id);
-    jobject argument = va_arg(args, jobject);
-    va_end(args);
+jobject CallObjectMethodWith(jobject object, jmethodID id, jobject argument) {
     FakeObject* target = Deref(object);
     const MethodId* method = Method(id);
     if (target->kind == KIND_JAR && method == &kMethods[2]) return NewObjectRef(KIND_MANIFEST, "");
@@ -269,26 +265,14 @@ jobject JNICALL CallObjectMethod(JNIEnv*, jobject object, jmethodID id, ...) {
     ExitProcess(kTrapExitCode);
 }
 
-jint JNICALL CallIntMethod(JNIEnv*, jobject object, jmethodID id, ...) {
+jint CallIntMethodWith(jobject object, jmethodID id) {
     FakeObject* target = Deref(object);
     if (target->kind == KIND_METHOD && Method(id) == &kMethods[5]) return g_script.modifiers;
     Record("fault: CallIntMethod %s on a %s", Method(id)->name, ClassOf(target).c_str());
     ExitProcess(kTrapExitCode);
 }
 
-jobject JNICALL ToReflectedMethod(JNIEnv*, jclass clazz, jmethodID id, jboolean isStatic) {
-    Deref(clazz);
-    if (Method(id) != &kMainMethod || !isStatic) {
-        Record("fault: ToReflectedMethod of %s, static %d", Method(id)->name, isStatic);
-    }
-    return NewObjectRef(KIND_METHOD, Method(id)->name);
-}
-
-void JNICALL CallStaticVoidMethod(JNIEnv*, jclass clazz, jmethodID id, ...) {
-    va_list args;
-    va_start(args, id);
-    jobject argument = va_arg(args, jobject);
-    va_end(args);
+void CallStaticVoidMethodWith(jclass clazz, jmethodID id, jobject argument) {
     Deref(clazz);
     if (Method(id) != &kMainMethod) {
         Record("fault: CallStaticVoidMethod of %s", Method(id)->name);
@@ -307,6 +291,72 @@ void JNICALL CallStaticVoidMethod(JNIEnv*, jclass clazz, jmethodID id, ...) {
         fflush(stderr);
         ExitProcess(static_cast<UINT>(g_script.exitCode));
     }
+}
+
+jobject JNICALL NewObject(JNIEnv*, jclass clazz, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    jobject argument = va_arg(args, jobject);
+    va_end(args);
+    return NewObjectWith(clazz, id, argument);
+}
+jobject JNICALL NewObjectV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
+    return NewObjectWith(clazz, id, va_arg(args, jobject));
+}
+jobject JNICALL NewObjectA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
+    return NewObjectWith(clazz, id, args[0].l);
+}
+
+// A method without parameters ignores its "first argument", which need not exist: it is read only
+// where the method takes one.
+bool TakesArgument(jmethodID id) {
+    return strncmp(Method(id)->signature, "()", 2) != 0;
+}
+
+jobject JNICALL CallObjectMethod(JNIEnv*, jobject object, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    jobject argument = TakesArgument(id) ? va_arg(args, jobject) : nullptr;
+    va_end(args);
+    return CallObjectMethodWith(object, id, argument);
+}
+jobject JNICALL CallObjectMethodV(JNIEnv*, jobject object, jmethodID id, va_list args) {
+    return CallObjectMethodWith(object, id, TakesArgument(id) ? va_arg(args, jobject) : nullptr);
+}
+jobject JNICALL CallObjectMethodA(JNIEnv*, jobject object, jmethodID id, const jvalue* args) {
+    return CallObjectMethodWith(object, id, TakesArgument(id) ? args[0].l : nullptr);
+}
+
+jint JNICALL CallIntMethod(JNIEnv*, jobject object, jmethodID id, ...) {
+    return CallIntMethodWith(object, id);
+}
+jint JNICALL CallIntMethodV(JNIEnv*, jobject object, jmethodID id, va_list) {
+    return CallIntMethodWith(object, id);
+}
+jint JNICALL CallIntMethodA(JNIEnv*, jobject object, jmethodID id, const jvalue*) {
+    return CallIntMethodWith(object, id);
+}
+
+void JNICALL CallStaticVoidMethod(JNIEnv*, jclass clazz, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    jobject argument = va_arg(args, jobject);
+    va_end(args);
+    CallStaticVoidMethodWith(clazz, id, argument);
+}
+void JNICALL CallStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
+    CallStaticVoidMethodWith(clazz, id, va_arg(args, jobject));
+}
+void JNICALL CallStaticVoidMethodA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
+    CallStaticVoidMethodWith(clazz, id, args[0].l);
+}
+
+jobject JNICALL ToReflectedMethod(JNIEnv*, jclass clazz, jmethodID id, jboolean isStatic) {
+    Deref(clazz);
+    if (Method(id) != &kMainMethod || !isStatic) {
+        Record("fault: ToReflectedMethod of %s, static %d", Method(id)->name, isStatic);
+    }
+    return NewObjectRef(KIND_METHOD, Method(id)->name);
 }
 
 jbyteArray JNICALL NewByteArray(JNIEnv*, jsize length) {
@@ -423,10 +473,18 @@ void BuildTables() {
     e.GetMethodID = GetMethodID;
     e.GetStaticMethodID = GetStaticMethodID;
     e.NewObject = NewObject;
+    e.NewObjectV = NewObjectV;
+    e.NewObjectA = NewObjectA;
     e.CallObjectMethod = CallObjectMethod;
+    e.CallObjectMethodV = CallObjectMethodV;
+    e.CallObjectMethodA = CallObjectMethodA;
     e.CallIntMethod = CallIntMethod;
+    e.CallIntMethodV = CallIntMethodV;
+    e.CallIntMethodA = CallIntMethodA;
     e.ToReflectedMethod = ToReflectedMethod;
     e.CallStaticVoidMethod = CallStaticVoidMethod;
+    e.CallStaticVoidMethodV = CallStaticVoidMethodV;
+    e.CallStaticVoidMethodA = CallStaticVoidMethodA;
     e.NewByteArray = NewByteArray;
     e.SetByteArrayRegion = SetByteArrayRegion;
     e.NewObjectArray = NewObjectArray;
