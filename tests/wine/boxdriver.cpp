@@ -237,7 +237,14 @@ void AnswerBox(HWND box, const Options& options, size_t* nextAnswer, DWORD start
         ",\"buttons\":" + JsonString(buttons) + ",\"answer\":" + JsonString(Lower(answerName)) +
         ",\"rect\":" + rectText + "}");
 
-    if (options.holdMs > 0) Sleep(options.holdMs);
+    if (options.holdMs > 0) {
+        // Held for a screenshot. Xvfb has no window manager to give Wine's desktop the input
+        // focus, so Wine draws every caption as inactive: draw this one as the active window that
+        // a user's screen would show.
+        SetForegroundWindow(box);
+        SendMessageTimeoutA(box, WM_NCACTIVATE, TRUE, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+        Sleep(options.holdMs);
+    }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
 }
