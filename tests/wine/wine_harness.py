@@ -126,8 +126,7 @@ class Harness:
         if self.prefix.exists():
             shutil.rmtree(self.prefix)
         self.work.mkdir(parents=True, exist_ok=True)
-        for stale in ('harness-commands.log',):
-            (self.work / stale).unlink(missing_ok=True)
+        (self.work / 'harness-commands.log').unlink(missing_ok=True)
         shutil.rmtree(self.work / 'runs', ignore_errors=True)
 
         display, xvfb_pid = start_xvfb(self.work / 'xvfb.log')
@@ -602,7 +601,8 @@ def probe_child_outlives_wait(h, c):
                                                                        pidfile)
     run = h.drive('probe-child-outlives-wait', command, timeout_ms=35000, pidfile=pidfile)
     c.run_ended(run, -1, [])
-    c.true('the probe waited 20 s', run.ms is not None and 19900 <= run.ms <= 23000,
+    # A loaded machine may take a few seconds to start the probe and its child under Wine.
+    c.true('the probe waited 20 s', run.ms is not None and 19900 <= run.ms <= 25000,
            'it ended after %s ms' % run.ms)
     c.equal('the child after the probe ended', run.pidfile_state, 'running')
 
