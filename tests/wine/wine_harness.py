@@ -764,7 +764,7 @@ def main():
         for failure in checks.failures:
             print('FAILED ' + failure)
         return 1 if checks.failures else 0
-    except HarnessError as error:
+    except (HarnessError, OSError) as error:
         print('harness error: %s' % error)
         return 1
 
