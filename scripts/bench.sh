@@ -13,11 +13,11 @@
 # Every timing is a ratio (or a difference) of commands run alternately in the same run; see
 # docs/benchmarks.md for the method.
 #
-# Usage: scripts/bench.sh            (BENCH_ROUNDS=60 and BENCH_PROBE_ROUNDS=200 by default)
+# Usage: scripts/bench.sh            (BENCH_ROUNDS=90 and BENCH_PROBE_ROUNDS=200 by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
-rounds=${BENCH_ROUNDS:-60}
+rounds=${BENCH_ROUNDS:-90}
 probe_rounds=${BENCH_PROBE_ROUNDS:-200}
 jobs=${JOBS:-2}
 out=$repo/build/bench
@@ -160,19 +160,25 @@ cmp -s "$real/registry.reg" "$out/registry.before" || fail "a timed start change
 cd "$repo"
 
 # 2. The launcher's own instructions. Symbols are bound when the program is loaded (LD_BIND_NOW), so
-# the lazy binding of the C library's functions is not counted in main.
-echo "== callgrind: a start over the refusing runtime, and a real start"
+# the lazy binding of the C library's functions is not counted in main. The two other real starts are
+# counted too: instruction counts are the repeatable counterpart of the timed ratios.
+echo "== callgrind: a start over the refusing runtime, and the three real starts"
+# Runs a command under callgrind in the installation's folder and checks its exit code.
 callgrind() {
   local folder=$1 name=$2 expected=$3 code=0
+  shift 3
   use_installation "$folder"
   (cd "$folder" && LD_BIND_NOW=1 valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.$name.out" \
-    --log-file="$out/callgrind.$name.log" ./Tarnbeck >/dev/null 2>&1) || code=$?
+    --log-file="$out/callgrind.$name.log" "$@" >/dev/null 2>&1) || code=$?
   [ "$code" = "$expected" ] || fail "the $name start under callgrind ended with $code, not $expected"
 }
-callgrind "$stub" stub 8
+callgrind "$stub" stub 8 ./Tarnbeck
 grep -q '"Tarnbeck was unable to load the Java Runtime Environment' "$stub/boxes.log" ||
   fail "the start over the refusing runtime did not show the runtime box"
-callgrind "$real" real 0
+callgrind "$real" real 0 "${tarnbeck_command[@]}"
+callgrind "$real" java-jar 0 "${java_command[@]}"
+callgrind "$real" jni-floor 0 "${floor_command[@]}"
+[ ! -e "$real/boxes.log" ] || fail "a real start under callgrind showed a message box: $(cat "$real/boxes.log")"
 callgrind_annotate --inclusive=yes --threshold=100 "$out/callgrind.stub.out" > "$out/callgrind.stub.inclusive.txt"
 callgrind_annotate --threshold=100 "$out/callgrind.stub.out" > "$out/callgrind.stub.exclusive.txt"
 # The inclusive cost of the function whose line matches (first match), without the commas.
@@ -186,8 +192,9 @@ load_cost=$(inclusive_cost ':OsLoadLibrary\\(')
 own_cost=$((main_cost - load_cost))
 binary_cost=$(awk -v object="[$stub/Tarnbeck]" 'index($0, object) && $1 ~ /^[0-9,]+$/ { gsub(",", "", $1); sum += $1 }
                                                 END { print sum + 0 }' "$out/callgrind.stub.exclusive.txt")
-stub_total=$(sed -n 's/^totals: *//p' "$out/callgrind.stub.out")
-real_total=$(sed -n 's/^totals: *//p' "$out/callgrind.real.out")
+instructions() { sed -n 's/^totals: *//p' "$out/callgrind.$1.out"; }
+stub_total=$(instructions stub)
+real_total=$(instructions real)
 
 # 3. The probe's overhead.
 echo "== exitprobe: $probe_rounds alternating rounds"
@@ -219,9 +226,11 @@ ratio_row() {
   low=$(field ratio tarnbeck "$other" 5 "$file")
   high=$(field ratio tarnbeck "$other" 6 "$file")
   cpu=$(field ratio tarnbeck "$other" 7 "$file")
-  printf '| Start to a finished tiny app, Tarnbeck / %s (wall time, median of %s per-round ratios) | %s (95%%: %s to %s); medians %s ms and %s ms; CPU-time ratio %s | at most %s | %s |\n' \
+  printf '| Start to a finished tiny app, Tarnbeck / %s (wall time, median of %s per-round ratios) | %.3f (95%%: %.3f to %.3f); medians %.1f ms and %.1f ms; CPU-time ratio %.3f; instruction ratio %.4f | at most %s | %s |\n' \
     "$label" "$rounds" "$median" "$low" "$high" "$(field time tarnbeck "" 3 "$file")" \
-    "$(field time "$other" "" 3 "$file")" "$cpu" "$goal" "$(verdict "$median" "$high" "$goal")"
+    "$(field time "$other" "" 3 "$file")" "$cpu" \
+    "$(awk -v a="$(instructions real)" -v b="$(instructions "$other")" 'BEGIN { print a / b }')" \
+    "$goal" "$(verdict "$median" "$high" "$goal")"
 }
 size_row() {
   local preset=$1 program=$2 goal=$3 objdump=$4 file=$repo/build/$1/bin/$2.exe
@@ -260,7 +269,7 @@ probe_high=$(field added exitprobe direct 6 "$out/probe.txt")
   ratio_row jni-floor "bare JNI floor" 1.02
   printf '| Launcher'"'"'s own instructions: main of a start over a refusing runtime, less the library load, / all instructions of a real start | %s%% (%s of %s); code in the Tarnbeck binary alone %s%% (%s); whole refusing start %s | under 1%% | %s |\n' \
     "$own_percent" "$own_cost" "$real_total" "$binary_percent" "$binary_cost" "$stub_total" "$own_met"
-  printf '| Time exitprobe adds to a child that exits at once (median of %s per-round differences) | %s ms (95%%: %s to %s); medians %s ms and %s ms; a bare spawn-and-wait adds %s ms | under 1 ms | %s |\n' \
+  printf '| Time exitprobe adds to a child that exits at once (median of %s per-round differences) | %.2f ms (95%%: %.2f to %.2f); medians %.2f ms and %.2f ms; a bare spawn-and-wait adds %.2f ms | under 1 ms | %s |\n' \
     "$probe_rounds" "$probe_added" "$(field added exitprobe direct 5 "$out/probe.txt")" "$probe_high" \
     "$(field time exitprobe "" 3 "$out/probe.txt")" "$(field time direct "" 3 "$out/probe.txt")" \
     "$(field added spawn-floor direct 4 "$out/probe.txt")" \
@@ -278,6 +287,14 @@ probe_high=$(field added exitprobe direct 6 "$out/probe.txt")
   echo "$("$java" -version 2>&1 | sed -n 2p); $(valgrind --version)."
   echo
   cat "$out/table.md"
+  # The linker's map says where the launcher's bytes come from.
+  launcher_exe=$repo/build/win32/bin/Tarnbeck.exe
+  if [ -e "$launcher_exe.map" ]; then
+    echo
+    echo "Where the bytes of the i686 Tarnbeck.exe come from (input sections by origin, from its linker map):"
+    echo
+    python3 bench/size_breakdown.py "$launcher_exe" "$launcher_exe.map"
+  fi
 } > "$out/results.md"
 echo
 cat "$out/results.md"
