@@ -76,7 +76,8 @@ bool RunOnce(const Command& command, Sample* sample) {
     }
     clock_gettime(CLOCK_MONOTONIC, &end);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        fprintf(stderr, "bench_alternate: %s ended with status 0x%x, not exit code 0\n", command.name, status);
+        fprintf(stderr, "bench_alternate: %s ended with status 0x%x, not exit code 0\n", command.name,
+                status);
         return false;
     }
     sample->wallMs = Milliseconds(start, end);
@@ -86,19 +87,19 @@ bool RunOnce(const Command& command, Sample* sample) {
 
 struct Median {
     double value;
-    double low;   // the 95% confidence interval of the median
+    double low;  // the interval that holds the true median with at least 95% confidence
     double high;
 };
 
-// The median of the values, and the order statistics that bound it with 95% confidence whatever
-// the distribution: the count of values below the true median is binomial(n, 1/2), so the values of
-// rank n/2 - 0.98 sqrt(n) and 1 + n/2 + 0.98 sqrt(n) (rounded outwards) enclose it.
+// The median of the values, and the order statistics that bound it with at least 95% confidence,
+// whatever the distribution: the count of values below the true median is binomial(n, 1/2), so the
+// values of rank n/2 - 0.98 sqrt(n) and 1 + n/2 + 0.98 sqrt(n) (rounded outwards) enclose it.
 Median MedianOf(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     size_t n = values.size();
     double middle = (n % 2 == 1) ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
     double spread = 0.98 * sqrt(static_cast<double>(n));
-    double lowRank = floor(n / 2.0 - spread);   // 1-based ranks
+    double lowRank = floor(n / 2.0 - spread);  // 1-based ranks
     double highRank = ceil(n / 2.0 + spread) + 1;
     size_t low = lowRank < 1 ? 0 : static_cast<size_t>(lowRank) - 1;
     size_t high = highRank > static_cast<double>(n) ? n - 1 : static_cast<size_t>(highRank) - 1;
@@ -128,7 +129,8 @@ int main(int argc, char** argv) {
     std::vector<Command> commands;
     int rounds = argc > 1 ? atoi(argv[1]) : 0;
     if (argc < 5 || rounds < 1 || !ParseCommands(argc - 3, argv + 3, &commands)) {
-        fprintf(stderr, "usage: bench_alternate ROUNDS RAW_CSV NAME COMMAND [ARG...] [:: NAME COMMAND...]...\n");
+        fprintf(stderr,
+                "usage: bench_alternate ROUNDS RAW_CSV NAME COMMAND [ARG...] [:: NAME COMMAND...]...\n");
         return 2;
     }
     FILE* raw = fopen(argv[2], "w");
@@ -189,10 +191,10 @@ int main(int argc, char** argv) {
             }
             Median ratio = MedianOf(ratios);
             Median difference = MedianOf(added);
-            printf("ratio %s %s %.4f %.4f %.4f %.4f\n", commands[first].name, commands[other].name, ratio.value,
-                   ratio.low, ratio.high, MedianOf(cpuRatios).value);
-            printf("added %s %s %.3f %.3f %.3f\n", commands[first].name, commands[other].name, difference.value,
-                   difference.low, difference.high);
+            printf("ratio %s %s %.4f %.4f %.4f %.4f\n", commands[first].name, commands[other].name,
+                   ratio.value, ratio.low, ratio.high, MedianOf(cpuRatios).value);
+            printf("added %s %s %.3f %.3f %.3f\n", commands[first].name, commands[other].name,
+                   difference.value, difference.low, difference.high);
         }
     }
     return 0;

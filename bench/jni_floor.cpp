@@ -7,9 +7,8 @@
 //
 // Exit code 0 when main returned and the VM was destroyed (an application that ends the process
 // itself chooses its own), 1 on any failure, with a line on standard error.
-#include <jni.h>
-
 #include <dlfcn.h>
+#include <jni.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -39,8 +38,8 @@ static jclass FindMainClass(JNIEnv* env, const char* jarPath) {
     }
     jmethodID getMainAttributes =
         env->GetMethodID(env->GetObjectClass(manifest), "getMainAttributes", "()Ljava/util/jar/Attributes;");
-    jobject attributes = getMainAttributes != nullptr ? env->CallObjectMethod(manifest, getMainAttributes)
-                                                      : nullptr;
+    jobject attributes =
+        getMainAttributes != nullptr ? env->CallObjectMethod(manifest, getMainAttributes) : nullptr;
     if (attributes == nullptr) {
         return nullptr;
     }
@@ -104,8 +103,8 @@ int main(int argc, char** argv) {
     }
 
     jclass mainClass = FindMainClass(env, argv[2]);
-    jmethodID main = mainClass != nullptr ? env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V")
-                                          : nullptr;
+    jmethodID main =
+        mainClass != nullptr ? env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V") : nullptr;
     jclass stringClass = env->FindClass("java/lang/String");
     jobjectArray arguments = stringClass != nullptr ? env->NewObjectArray(0, stringClass, nullptr) : nullptr;
     if (main == nullptr || arguments == nullptr) {

@@ -19,7 +19,8 @@ NOT_IN_FILE = {".bss"}
 # (group, pattern on the input file name), first match wins.
 GROUPS = [
     ("the program's own code", re.compile(r"ltrans|\.obj\)?$|libtarnbeck_")),
-    ("MinGW start-up (crt2, crtbegin/crtend, libmingw32)", re.compile(r"crt2\.o|crtbegin\.o|crtend\.o|libmingw32\.a")),
+    ("MinGW start-up (crt2, crtbegin/crtend, libmingw32)",
+     re.compile(r"crt2\.o|crtbegin\.o|crtend\.o|libmingw32\.a")),
     ("import thunks and tables", re.compile(r"lib\w+\.a\(lib\w+?(s\d+|h|t|_defs\d+|_defh|_deft)\.o\)")),
     ("MinGW C-library glue (libmingwex, libmsvcrt extras)", re.compile(r"libmingwex\.a|libmsvcrt\.a")),
     ("libgcc", re.compile(r"libgcc(_eh)?\.a")),

@@ -13,11 +13,11 @@
 # Every timing is a ratio (or a difference) of commands run alternately in the same run; see
 # docs/benchmarks.md for the method.
 #
-# Usage: scripts/bench.sh            (BENCH_ROUNDS=90 and BENCH_PROBE_ROUNDS=200 by default)
+# Usage: scripts/bench.sh            (BENCH_ROUNDS=120 and BENCH_PROBE_ROUNDS=200 by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
-rounds=${BENCH_ROUNDS:-90}
+rounds=${BENCH_ROUNDS:-120}
 probe_rounds=${BENCH_PROBE_ROUNDS:-200}
 jobs=${JOBS:-2}
 out=$repo/build/bench
@@ -178,8 +178,9 @@ grep -q '"Tarnbeck was unable to load the Java Runtime Environment' "$stub/boxes
 callgrind "$real" real 0 "${tarnbeck_command[@]}"
 callgrind "$real" java-jar 0 "${java_command[@]}"
 callgrind "$real" jni-floor 0 "${floor_command[@]}"
-[ ! -e "$real/boxes.log" ] || fail "a real start under callgrind showed a message box: $(cat "$real/boxes.log")"
-callgrind_annotate --inclusive=yes --threshold=100 "$out/callgrind.stub.out" > "$out/callgrind.stub.inclusive.txt"
+[ ! -e "$real/boxes.log" ] || fail "a start under callgrind showed a message box: $(cat "$real/boxes.log")"
+callgrind_annotate --inclusive=yes --threshold=100 "$out/callgrind.stub.out" \
+  > "$out/callgrind.stub.inclusive.txt"
 callgrind_annotate --threshold=100 "$out/callgrind.stub.out" > "$out/callgrind.stub.exclusive.txt"
 # The inclusive cost of the function whose line matches (first match), without the commas.
 inclusive_cost() {
@@ -190,8 +191,10 @@ inclusive_cost() {
 main_cost=$(inclusive_cost ':main \\[.*/Tarnbeck\\]$')
 load_cost=$(inclusive_cost ':OsLoadLibrary\\(')
 own_cost=$((main_cost - load_cost))
-binary_cost=$(awk -v object="[$stub/Tarnbeck]" 'index($0, object) && $1 ~ /^[0-9,]+$/ { gsub(",", "", $1); sum += $1 }
-                                                END { print sum + 0 }' "$out/callgrind.stub.exclusive.txt")
+# The exclusive costs of the functions compiled into the Tarnbeck binary itself.
+binary_cost=$(awk -v object="[$stub/Tarnbeck]" '
+  index($0, object) && $1 ~ /^[0-9,]+$/ { gsub(",", "", $1); sum += $1 }
+  END { print sum + 0 }' "$out/callgrind.stub.exclusive.txt")
 instructions() { sed -n 's/^totals: *//p' "$out/callgrind.$1.out"; }
 stub_total=$(instructions stub)
 real_total=$(instructions real)
@@ -203,12 +206,17 @@ child=$(type -P true) || fail "no true program on PATH"
   exitprobe "$bin/exitprobe" "$child" :: spawn-floor "$bin/bench_spawn_floor" "$child" :: direct "$child" \
   | tee "$out/probe.txt"
 
-# The figures, from the timer's lines.
-field() { awk -v kind="$1" -v name="$2" -v other="$3" -v column="$4" \
-  '$1 == kind && $2 == name && (other == "" || $3 == other) { print $column }' "$5"; }
+# The figures, from the timer's lines ("time NAME ...", "ratio NAME OTHER ...", "added NAME OTHER ...").
+field() {
+  awk -v kind="$1" -v name="$2" -v other="$3" -v column="$4" \
+    '$1 == kind && $2 == name && (other == "" || $3 == other) { print $column }' "$5"
+}
 # True when value is at most (le) or under (lt) the goal.
-meets() { awk -v value="$1" -v goal="$2" -v op="${3:-le}" 'BEGIN { exit !(op == "lt" ? value < goal : value <= goal) }'; }
-# "yes" or "no" on the median; a confidence interval that reaches past the goal is said.
+meets() {
+  awk -v value="$1" -v goal="$2" -v op="${3:-le}" \
+    'BEGIN { exit !(op == "lt" ? value < goal : value <= goal) }'
+}
+# "yes" or "no" on the median; when the 95% interval reaches past the goal, the row says so.
 verdict() {
   local median=$1 high=$2 goal=$3 op=${4:-le}
   if ! meets "$median" "$goal" "$op"; then
@@ -216,26 +224,52 @@ verdict() {
   elif meets "$high" "$goal" "$op"; then
     echo "yes"
   else
-    echo "yes on the median; the 95% interval reaches $high"
+    echo "yes on the median; its interval reaches $high"
   fi
 }
-ratio_row() {
+thousands() { printf '%s' "$1" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta'; }
+
+start_row() {
   local other=$1 label=$2 goal=$3 file=$out/start.txt
-  local median low high cpu
+  local median high measured
   median=$(field ratio tarnbeck "$other" 4 "$file")
-  low=$(field ratio tarnbeck "$other" 5 "$file")
   high=$(field ratio tarnbeck "$other" 6 "$file")
-  cpu=$(field ratio tarnbeck "$other" 7 "$file")
-  printf '| Start to a finished tiny app, Tarnbeck / %s (wall time, median of %s per-round ratios) | %.3f (95%%: %.3f to %.3f); medians %.1f ms and %.1f ms; CPU-time ratio %.3f; instruction ratio %.4f | at most %s | %s |\n' \
-    "$label" "$rounds" "$median" "$low" "$high" "$(field time tarnbeck "" 3 "$file")" \
-    "$(field time "$other" "" 3 "$file")" "$cpu" \
-    "$(awk -v a="$(instructions real)" -v b="$(instructions "$other")" 'BEGIN { print a / b }')" \
-    "$goal" "$(verdict "$median" "$high" "$goal")"
+  local format='**%.3f** (95%%: %.3f to %.3f); medians %.1f and %.1f ms; CPU time %.3f; instructions %.3f'
+  measured=$(printf "$format" \
+    "$median" "$(field ratio tarnbeck "$other" 5 "$file")" "$high" "$(field time tarnbeck "" 3 "$file")" \
+    "$(field time "$other" "" 3 "$file")" "$(field ratio tarnbeck "$other" 7 "$file")" \
+    "$(awk -v a="$(instructions real)" -v b="$(instructions "$other")" 'BEGIN { print a / b }')")
+  echo "| Time to a finished tiny app, Tarnbeck / $label | $measured | at most $goal |" \
+    "$(verdict "$median" "$high" "$goal") |"
+}
+own_row() {
+  local percent binary_percent
+  percent=$(awk -v part="$own_cost" -v all="$real_total" 'BEGIN { printf "%.3f", 100 * part / all }')
+  binary_percent=$(awk -v part="$binary_cost" -v all="$real_total" \
+    'BEGIN { printf "%.3f", 100 * part / all }')
+  local met=no
+  meets "$percent" 1 lt && met=yes
+  echo "| Launcher's own instructions / a real start's | **$percent%** ($(thousands "$own_cost") of" \
+    "$(thousands "$real_total")); the Tarnbeck binary's functions alone $binary_percent%" \
+    "($(thousands "$binary_cost")) | under 1% | $met |"
+}
+probe_row() {
+  local file=$out/probe.txt median high measured
+  median=$(field added exitprobe direct 4 "$file")
+  high=$(field added exitprobe direct 6 "$file")
+  local format='**%.2f ms** (95%%: %.2f to %.2f); medians %.2f and %.2f ms;'
+  format+=' a bare spawn-and-wait adds %.2f ms'
+  measured=$(printf "$format" \
+    "$median" "$(field added exitprobe direct 5 "$file")" "$high" "$(field time exitprobe "" 3 "$file")" \
+    "$(field time direct "" 3 "$file")" "$(field added spawn-floor direct 4 "$file")")
+  echo "| Time exitprobe adds to a child that exits at once | $measured | under 1 ms |" \
+    "$(verdict "$median" "$high" 1 lt) |"
 }
 size_row() {
   local preset=$1 program=$2 goal=$3 objdump=$4 file=$repo/build/$1/bin/$2.exe
+  local label="$program.exe, $preset"
   if [ ! -e "$file" ]; then
-    printf '| %s.exe, %s | not built (no MinGW-w64) | %s | - |\n' "$program" "$preset" "${goal:--}"
+    echo "| $label | not built (no MinGW-w64) | ${goal:--} | - |"
     return
   fi
   local size notes=""
@@ -244,51 +278,40 @@ size_row() {
   "$objdump" -t "$file" | grep -c "no symbols" >/dev/null || notes+=", NOT stripped"
   # The resource's key is UTF-16; without its zero bytes it reads as plain text.
   tr -d '\0' < "$file" | grep -c VS_VERSION_INFO >/dev/null || notes+=", NO version resource"
-  local kib met=-
-  kib=$(awk -v s="$size" 'BEGIN { printf "%.1f", s / 1024 }')
+  local met=-
   if [ -n "$goal" ]; then
     if [ -z "$notes" ] && [ "$size" -le $((goal * 1024)) ]; then met=yes; else met=no; fi
     goal="at most $goal KiB"
   fi
   [ -n "$notes" ] || notes=", stripped, with version resource"
-  printf '| %s.exe, %s | %s bytes (%s KiB)%s | %s | %s |\n' "$program" "$preset" "$size" "$kib" "$notes" \
-    "${goal:--}" "$met"
+  echo "| $label | **$(thousands "$size") bytes** ($(awk -v s="$size" 'BEGIN { printf "%.1f", s / 1024 }')" \
+    "KiB)$notes | ${goal:--} | $met |"
 }
 
-own_percent=$(awk -v own="$own_cost" -v total="$real_total" 'BEGIN { printf "%.3f", 100 * own / total }')
-binary_percent=$(awk -v own="$binary_cost" -v total="$real_total" 'BEGIN { printf "%.3f", 100 * own / total }')
-own_met=no
-meets "$own_percent" 1 lt && own_met=yes
-probe_added=$(field added exitprobe direct 4 "$out/probe.txt")
-probe_high=$(field added exitprobe direct 6 "$out/probe.txt")
-
+launcher_exe=$repo/build/win32/bin/Tarnbeck.exe
 {
+  echo "# Benchmark results"
+  echo
+  echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average at the end" \
+    "$(cut -d' ' -f1-3 /proc/loadavg); $("$java" -version 2>&1 | sed -n 2p); $(valgrind --version)."
+  echo
   echo "| Figure | Measured | Goal | Met |"
   echo "|---|---|---|---|"
-  ratio_row java-jar "java -jar" 1.00
-  ratio_row jni-floor "bare JNI floor" 1.02
-  printf '| Launcher'"'"'s own instructions: main of a start over a refusing runtime, less the library load, / all instructions of a real start | %s%% (%s of %s); code in the Tarnbeck binary alone %s%% (%s); whole refusing start %s | under 1%% | %s |\n' \
-    "$own_percent" "$own_cost" "$real_total" "$binary_percent" "$binary_cost" "$stub_total" "$own_met"
-  printf '| Time exitprobe adds to a child that exits at once (median of %s per-round differences) | %.2f ms (95%%: %.2f to %.2f); medians %.2f ms and %.2f ms; a bare spawn-and-wait adds %.2f ms | under 1 ms | %s |\n' \
-    "$probe_rounds" "$probe_added" "$(field added exitprobe direct 5 "$out/probe.txt")" "$probe_high" \
-    "$(field time exitprobe "" 3 "$out/probe.txt")" "$(field time direct "" 3 "$out/probe.txt")" \
-    "$(field added spawn-floor direct 4 "$out/probe.txt")" \
-    "$(verdict "$probe_added" "$probe_high" 1 lt)"
+  start_row java-jar "java -jar" 1.00
+  start_row jni-floor "bare JNI floor" 1.02
+  own_row
+  probe_row
   size_row win32 Tarnbeck 24 i686-w64-mingw32-objdump
   size_row win32 exitprobe 6 i686-w64-mingw32-objdump
   size_row win64 Tarnbeck "" x86_64-w64-mingw32-objdump
   size_row win64 exitprobe "" x86_64-w64-mingw32-objdump
-} > "$out/table.md"
-
-{
-  echo "# Benchmark results"
   echo
-  echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load average at the end $(cut -d' ' -f1-3 /proc/loadavg);"
-  echo "$("$java" -version 2>&1 | sed -n 2p); $(valgrind --version)."
-  echo
-  cat "$out/table.md"
+  echo "Times: wall time, median of the per-round ratios (differences for exitprobe) over $rounds" \
+    "alternating rounds ($probe_rounds for exitprobe), with the interval that holds the true median with" \
+    "95% confidence; CPU time and instructions (callgrind) are the same ratios for context." \
+    "Instructions: main of a start over a runtime that refuses at once, less the runtime library's" \
+    "load, over all instructions of a real start."
   # The linker's map says where the launcher's bytes come from.
-  launcher_exe=$repo/build/win32/bin/Tarnbeck.exe
   if [ -e "$launcher_exe.map" ]; then
     echo
     echo "Where the bytes of the i686 Tarnbeck.exe come from (input sections by origin, from its linker map):"
