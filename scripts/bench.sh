@@ -308,7 +308,7 @@ launcher_exe=$repo/build/win32/bin/Tarnbeck.exe
   echo
   echo "Times: wall time, median of the per-round ratios (differences for exitprobe) over $rounds" \
     "alternating rounds ($probe_rounds for exitprobe), with the interval that holds the true median with" \
-    "95% confidence; CPU time and instructions (callgrind) are the same ratios for context." \
+    "at least 95% confidence; CPU time and instructions (callgrind) are the same ratios for context." \
     "Instructions: main of a start over a runtime that refuses at once, less the runtime library's" \
     "load, over all instructions of a real start."
   # The linker's map says where the launcher's bytes come from.
