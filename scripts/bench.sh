@@ -27,7 +27,9 @@ fail() {
   echo "bench: $*" >&2
   exit 1
 }
-[ "$rounds" -ge 20 ] && [ "$probe_rounds" -ge 20 ] || fail "at least 20 rounds per measurement"
+if [ "$rounds" -lt 20 ] || [ "$probe_rounds" -lt 20 ]; then
+  fail "at least 20 rounds per measurement"
+fi
 
 if [ -x scripts/setup-machine.sh ]; then
   ./scripts/setup-machine.sh
@@ -53,6 +55,8 @@ java_home=$(dirname "$(dirname "$(readlink -f "$java_bin")")")
 java=$java_home/bin/java
 libjvm=$java_home/lib/server/libjvm.so
 [ -e "$libjvm" ] || fail "$libjvm not found"
+tiny_jar=build/host/bench/tiny-app.jar
+[ -e "$tiny_jar" ] || fail "$tiny_jar was not built (no OpenJDK 17 javac and jar?)"
 
 # The installation's launch lines: the sample's. The VM options are the lines before "-jar", and
 # java -jar and the floor get exactly those.
@@ -85,7 +89,7 @@ make_installation() {
   # The magnet registration looks for Tarnbeck.exe in the install folder before it writes anything.
   ln -s Tarnbeck "$folder/Tarnbeck.exe"
   cp sample/launch.properties "$folder/launch.properties"
-  cp build/host/bench/tiny-app.jar "$folder/$jar_name"
+  cp "$tiny_jar" "$folder/$jar_name"
   cat > "$folder/registry.reg" <<REG
 Windows Registry Editor Version 5.00
 
@@ -196,7 +200,6 @@ binary_cost=$(awk -v object="[$stub/Tarnbeck]" '
   index($0, object) && $1 ~ /^[0-9,]+$/ { gsub(",", "", $1); sum += $1 }
   END { print sum + 0 }' "$out/callgrind.stub.exclusive.txt")
 instructions() { sed -n 's/^totals: *//p' "$out/callgrind.$1.out"; }
-stub_total=$(instructions stub)
 real_total=$(instructions real)
 
 # 3. The probe's overhead.
@@ -234,10 +237,11 @@ start_row() {
   local median high measured
   median=$(field ratio tarnbeck "$other" 4 "$file")
   high=$(field ratio tarnbeck "$other" 6 "$file")
-  local format='**%.3f** (95%%: %.3f to %.3f); medians %.1f and %.1f ms; CPU time %.3f; instructions %.3f'
-  measured=$(printf "$format" \
-    "$median" "$(field ratio tarnbeck "$other" 5 "$file")" "$high" "$(field time tarnbeck "" 3 "$file")" \
-    "$(field time "$other" "" 3 "$file")" "$(field ratio tarnbeck "$other" 7 "$file")" \
+  measured=$(printf '**%.3f** (95%%: %.3f to %.3f)' "$median" "$(field ratio tarnbeck "$other" 5 "$file")" \
+    "$high")
+  measured+=$(printf '; medians %.1f and %.1f ms' "$(field time tarnbeck "" 3 "$file")" \
+    "$(field time "$other" "" 3 "$file")")
+  measured+=$(printf '; CPU time %.3f; instructions %.3f' "$(field ratio tarnbeck "$other" 7 "$file")" \
     "$(awk -v a="$(instructions real)" -v b="$(instructions "$other")" 'BEGIN { print a / b }')")
   echo "| Time to a finished tiny app, Tarnbeck / $label | $measured | at most $goal |" \
     "$(verdict "$median" "$high" "$goal") |"
@@ -257,11 +261,11 @@ probe_row() {
   local file=$out/probe.txt median high measured
   median=$(field added exitprobe direct 4 "$file")
   high=$(field added exitprobe direct 6 "$file")
-  local format='**%.2f ms** (95%%: %.2f to %.2f); medians %.2f and %.2f ms;'
-  format+=' a bare spawn-and-wait adds %.2f ms'
-  measured=$(printf "$format" \
-    "$median" "$(field added exitprobe direct 5 "$file")" "$high" "$(field time exitprobe "" 3 "$file")" \
-    "$(field time direct "" 3 "$file")" "$(field added spawn-floor direct 4 "$file")")
+  measured=$(printf '**%.2f ms** (95%%: %.2f to %.2f)' "$median" "$(field added exitprobe direct 5 "$file")" \
+    "$high")
+  measured+=$(printf '; medians %.2f and %.2f ms' "$(field time exitprobe "" 3 "$file")" \
+    "$(field time direct "" 3 "$file")")
+  measured+=$(printf '; a bare spawn-and-wait adds %.2f ms' "$(field added spawn-floor direct 4 "$file")")
   echo "| Time exitprobe adds to a child that exits at once | $measured | under 1 ms |" \
     "$(verdict "$median" "$high" 1 lt) |"
 }
