@@ -163,7 +163,7 @@ def version_info(block):
 
 
 def inspect(path, arch, failures):
-    spec = PROGRAMS[path.name]
+    expected = PROGRAMS[path.name]
     data = path.read_bytes()
     image = PeImage(data)
 
@@ -180,10 +180,10 @@ def inspect(path, arch, failures):
           'subsystem %d, expected the Windows GUI (2)' % image.subsystem)
 
     imports = image.imports()
-    check({name.upper() for name in imports} == spec['imports'] and len(imports) == len(spec['imports']),
-          'imports %s, expected exactly %s' % (sorted(imports), sorted(spec['imports'])))
+    check({name.upper() for name in imports} == expected['imports'] and len(imports) == len(expected['imports']),
+          'imports %s, expected exactly %s' % (sorted(imports), sorted(expected['imports'])))
 
-    budget = spec['budget'][arch]
+    budget = expected['budget'][arch]
     check(len(data) <= budget, '%d bytes, over its budget of %d' % (len(data), budget))
 
     versions = image.resources(RT_VERSION)
