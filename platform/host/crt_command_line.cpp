@@ -4,6 +4,14 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+// Appends one byte to the argument texts, or only counts it in the counting pass.
+static void PutByte(char* text, size_t* bytes, char byte) {
+    if (text != nullptr) {
+        text[*bytes] = byte;
+    }
+    ++*bytes;
+}
+
 // One pass of the split. With argv and text null it only counts the arguments and the bytes their
 // texts need (terminators included); with both given it also fills them. The rules, as the
 // Microsoft C runtime applies them:
@@ -26,17 +34,11 @@ static void SplitPass(const char* commandLine, char** argv, char* text, int* arg
         if (*at == '"') {
             inQuotes = !inQuotes;
         } else {
-            if (text != nullptr) {
-                text[*bytes] = *at;
-            }
-            ++*bytes;
+            PutByte(text, bytes, *at);
         }
         ++at;
     }
-    if (text != nullptr) {
-        text[*bytes] = '\0';
-    }
-    ++*bytes;
+    PutByte(text, bytes, '\0');
     *argc = 1;
 
     inQuotes = false;
@@ -70,26 +72,17 @@ static void SplitPass(const char* commandLine, char** argv, char* text, int* arg
                 backslashes /= 2;
             }
             for (; backslashes > 0; --backslashes) {
-                if (text != nullptr) {
-                    text[*bytes] = '\\';
-                }
-                ++*bytes;
+                PutByte(text, bytes, '\\');
             }
             if (*at == '\0' || (!inQuotes && (*at == ' ' || *at == '\t'))) {
                 break;
             }
             if (copy) {
-                if (text != nullptr) {
-                    text[*bytes] = *at;
-                }
-                ++*bytes;
+                PutByte(text, bytes, *at);
             }
             ++at;
         }
-        if (text != nullptr) {
-            text[*bytes] = '\0';
-        }
-        ++*bytes;
+        PutByte(text, bytes, '\0');
     }
     if (argv != nullptr) {
         argv[*argc] = nullptr;
