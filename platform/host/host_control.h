@@ -46,6 +46,7 @@ enum HostService {
     HOST_REG_DELETE,      // OsDeleteKeyTree
     HOST_LOAD_LIBRARY,    // OsLoadLibrary
     HOST_CREATE_PROCESS,  // OsCreateProcess
+    HOST_WAIT_PROCESS,    // OsWaitForProcess: answers OS_WAIT_FAILED
     HOST_SERVICE_COUNT
 };
 void HostFailNthCall(HostService service, int n, int32_t error);

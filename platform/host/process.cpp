@@ -2,6 +2,7 @@
 #include "os_process.h"
 
 #include "host_crt_command_line.h"
+#include "host_faults.h"
 #include "host_process_control.h"
 
 #include <errno.h>
@@ -61,6 +62,10 @@ static bool SpawnChild(char** argv, uint32_t creationFlags, pid_t* pid) {
 }
 
 bool OsCreateProcess(char* commandLine, uint32_t creationFlags, OsProcess* process) {
+    int32_t error = 0;
+    if (HostTakeFault(HOST_CREATE_PROCESS, &error)) {
+        return false;
+    }
     if (commandLine == nullptr) {
         return false;
     }
@@ -145,7 +150,8 @@ static int64_t MonotonicMilliseconds(void) {
 // poll() takes at once. 0xFFFFFFFF (INFINITE) waits without limit.
 uint32_t OsWaitForProcess(OsProcess process, uint32_t milliseconds) {
     HostChild* child = reinterpret_cast<HostChild*>(process);
-    if (child == nullptr) {
+    int32_t error = 0;
+    if (child == nullptr || HostTakeFault(HOST_WAIT_PROCESS, &error)) {
         return OS_WAIT_FAILED;
     }
     if (child->ended || Reap(child, false)) {

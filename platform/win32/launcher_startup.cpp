@@ -5,6 +5,6 @@
 #include "windows_support.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState) {
-    return LauncherEntry(reinterpret_cast<OsInstance>(instance), reinterpret_cast<OsInstance>(previous), commandLine,
-                         showState);
+    return LauncherEntry(reinterpret_cast<OsInstance>(instance), reinterpret_cast<OsInstance>(previous),
+                         commandLine, showState);
 }

@@ -12,8 +12,8 @@ bool OsCreateProcess(char* commandLine, uint32_t creationFlags, OsProcess* proce
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created = {};
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, creationFlags, nullptr, nullptr, &startup,
-                        &created)) {
+    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, creationFlags, nullptr, nullptr,
+                        &startup, &created)) {
         return false;
     }
     *process = reinterpret_cast<OsProcess>(created.hProcess);

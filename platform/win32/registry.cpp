@@ -37,8 +37,8 @@ int32_t OsRegQueryValueEx(OsKey key, const char* valueName, uint32_t* type, unsi
                           uint32_t* size) {
     DWORD valueType = 0;
     DWORD valueSize = size != nullptr ? *size : 0;
-    LONG status = RegQueryValueExA(ToHkey(key), valueName, nullptr, type != nullptr ? &valueType : nullptr, data,
-                                   size != nullptr ? &valueSize : nullptr);
+    LONG status = RegQueryValueExA(ToHkey(key), valueName, nullptr, type != nullptr ? &valueType : nullptr,
+                                   data, size != nullptr ? &valueSize : nullptr);
     if (type != nullptr) {
         *type = valueType;
     }

@@ -2,7 +2,8 @@
 // of the flags below as its first argument it plays that part and ends instead of running tests.
 //   --exit-with N          ends with exit code N
 //   --die-by-signal N      ends by signal N
-//   --linger PIDFILE       writes its pid to PIDFILE, then sleeps 60 s (tests kill it sooner)
+//   --linger PIDFILE       drops its inherited descriptors, writes its pid to PIDFILE, then sleeps
+//                          60 s (tests kill it sooner)
 //   --write-args FILE ...  writes the arguments after FILE to FILE, each ended by a zero byte
 #pragma once
 

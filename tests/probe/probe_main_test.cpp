@@ -3,6 +3,7 @@
 #include "probe.h"
 
 #include "child_modes.h"
+#include "host_control.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +20,31 @@ namespace {
 struct ProbeCase {
     const char* name;
     std::string command;
+    bool refuseCreation;  // the host emulation fails the creation itself
     int code;
 };
 
+class ProbeMainDeathTest : public testing::Test {
+protected:
+    void TearDown() override { HostResetFaults(); }
+};
+
 // ProbeMain ends the process itself on these roads, so each runs in a death-test child.
-TEST(ProbeMainDeathTest, EndsWithTheChildsCodeOr255) {
+TEST_F(ProbeMainDeathTest, EndsWithTheChildsCodeOr255) {
     const std::string self = SelfPath();
     const ProbeCase cases[] = {
-        {"child ends with 0", CommandLineOf({self, "--exit-with", "0"}), 0},
-        {"child ends with 3", CommandLineOf({self, "--exit-with", "3"}), 3},
-        {"no such program", "no-such-program-tarnbeck /c exit 3", 255},
-        {"empty command", "", 255},
+        {"child ends with 0", CommandLineOf({self, "--exit-with", "0"}), false, 0},
+        {"child ends with 3", CommandLineOf({self, "--exit-with", "3"}), false, 3},
+        {"no such program", "no-such-program-tarnbeck /c exit 3", false, 255},
+        {"empty command", "", false, 255},
+        {"creation refused", CommandLineOf({self, "--exit-with", "3"}), true, 255},
     };
     for (const ProbeCase& c : cases) {
         SCOPED_TRACE(c.name);
+        HostResetFaults();
+        if (c.refuseCreation) {
+            HostFailNthCall(HOST_CREATE_PROCESS, 1, 0);
+        }
         std::string command = c.command;
         EXPECT_EXIT(ProbeMain(nullptr, &command[0], 1), testing::ExitedWithCode(c.code), "");
     }
@@ -43,6 +55,24 @@ struct ProgramCase {
     std::vector<std::string> args;  // after the probe's own name
     int code;
 };
+
+// A failed wait counts as the child's end: the code is read at once, and a child still running
+// reads STILL_ACTIVE (259), with which the probe ends. POSIX keeps 8 bits of it, 3; the lingering
+// child never ends by itself within the test, so only 259 can give 3 here.
+TEST_F(ProbeMainDeathTest, FailedWaitEndsAtOnceWithStillActive) {
+    std::string dir = MakeScratchDir();
+    std::string pidFile = dir + "/child.pid";
+    std::string command = CommandLineOf({SelfPath(), "--linger", pidFile});
+    HostFailNthCall(HOST_WAIT_PROCESS, 1, 0);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EXIT(ProbeMain(nullptr, &command[0], 1), testing::ExitedWithCode(259 & 0xFF), "");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+    pid_t child = ReadLingerPid(pidFile);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(IsRunning(child));
+    kill(child, SIGKILL);
+    RemoveTree(dir);
+}
 
 // The host exitprobe program as a user runs it: its start-up joins, cuts and hands over.
 TEST(ExitprobeProgram, EndsWithTheChildsCodeOr255) {

@@ -84,7 +84,8 @@ TEST(HostProcess, RunningChildTimesOutReadsStillActiveAndEndsByItsSignal) {
 
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(OsWaitForProcess(child, 300), OS_WAIT_TIMEOUT);
-    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     EXPECT_GE(waited.count(), 300);
     uint32_t code = 0;
     EXPECT_TRUE(OsGetExitCodeProcess(child, &code));
