@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <map>
+#include <set>
 #include <utility>
 
 std::string UseFuzzRegistry(const std::string& text) {
@@ -96,8 +97,27 @@ static ValueMap ValuesOutside(const RegStore& store, const std::vector<std::stri
     return values;
 }
 
+// The folded paths of the live keys outside the subtrees.
+static std::set<std::string> KeysOutside(const RegStore& store, const std::vector<std::string>& subtrees) {
+    std::set<std::string> keys;
+    for (size_t key = 0; key < store.keys.size(); ++key) {
+        std::string path = KeyPath(store, static_cast<int>(key));
+        if (!store.keys[key].deleted && !Inside(path, subtrees)) {
+            keys.insert(path);
+        }
+    }
+    return keys;
+}
+
 bool SameOutside(const RegStore& before, const RegStore& after, const std::vector<std::string>& mayChange,
                  std::string* what) {
+    std::set<std::string> keysNow = KeysOutside(after, mayChange);
+    for (const std::string& key : KeysOutside(before, mayChange)) {
+        if (keysNow.count(key) == 0) {
+            *what = "lost the key " + key;
+            return false;
+        }
+    }
     ValueMap old = ValuesOutside(before, mayChange);
     ValueMap now = ValuesOutside(after, mayChange);
     for (const auto& entry : old) {

@@ -15,8 +15,8 @@ std::string UseFuzzRegistry(const std::string& text);
 void ArmRegistryFault(const std::string& setting);
 // The registry file as the host emulation reads it: true and the store, or false when refused.
 bool LoadRegistryFile(const std::string& path, RegStore* store);
-// Every value of `before` outside the subtrees `mayChange` ("HKEY_CLASSES_ROOT\magnet", ...) is in
-// `after` with the same type and bytes, and `after` holds no value outside them that `before` lacks.
-// On a difference, *what says where.
+// Every key of `before` outside the subtrees `mayChange` ("HKEY_CLASSES_ROOT\magnet", ...) is in
+// `after`, every value outside them is there with the same type and bytes, and `after` holds no
+// value outside them that `before` lacks. On a difference, *what says where.
 bool SameOutside(const RegStore& before, const RegStore& after, const std::vector<std::string>& mayChange,
                  std::string* what);

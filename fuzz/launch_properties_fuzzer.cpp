@@ -10,7 +10,6 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -46,14 +45,13 @@ static std::vector<std::string> ExpectedLines(const uint8_t* data, size_t size) 
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The launcher reads the file from its working directory, which is its own folder by then.
-    static bool inFolder = chdir(ScratchFolder().c_str()) == 0;
-    FUZZ_CHECK(inFolder, "cannot enter the scratch folder");
     WriteScratchFile(ScratchFolder() + "/launch.properties", data, size);
-
+    // The launcher reads the file from its working directory, which is its own folder by then.
+    EnterScratchFolder();
     char** lines = nullptr;
     int32_t lineCount = -1;
     ReadLaunchProperties(&lines, &lineCount);
+    LeaveScratchFolder();
     std::vector<std::string> expected = ExpectedLines(data, size);
     FUZZ_CHECK(lines != nullptr, "no array handed over");
     FUZZ_CHECK(lineCount == static_cast<int32_t>(expected.size()), "a different number of lines");

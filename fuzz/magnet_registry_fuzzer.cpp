@@ -16,7 +16,6 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -41,7 +40,9 @@ static BoxCount RegisterOnce(const std::string& registryPath) {
     WriteScratchFile(BoxLog(), nullptr, 0);
     HostRegistryUseFile(registryPath.c_str());
     int openBefore = HostRegistryOpenKeyCount();
+    EnterScratchFolder();
     RegisterMagnetHandler();
+    LeaveScratchFolder();
     FUZZ_CHECK(HostRegistryOpenKeyCount() == openBefore, "a registry key left open");
     std::string log = ReadScratchFile(BoxLog());
     BoxCount boxes = {static_cast<int>(Occurrences(log, "\"buttons\":\"OK\"")),
@@ -50,10 +51,13 @@ static BoxCount RegisterOnce(const std::string& registryPath) {
     return boxes;
 }
 
+// The program file the registration looks for in the install folder ".".
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    WriteScratchFile(ScratchFolder() + "/Tarnbeck.exe", nullptr, 0);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool ready = chdir(ScratchFolder().c_str()) == 0 &&
-                        (WriteScratchFile(ScratchFolder() + "/Tarnbeck.exe", nullptr, 0), true);
-    FUZZ_CHECK(ready, "cannot enter the scratch folder");
     setenv("TARNBECK_DIALOG_LOG", BoxLog().c_str(), 1);
 
     std::string settings, registry;

@@ -19,11 +19,11 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
-static void MakeRuntimeFolder(void) {
+// The runtime folder "rt" of the scratch folder: a jvm.cfg and a jvm.dll for the server VM.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string folder = ScratchFolder() + "/rt";
     for (const char* sub : {"", "/lib", "/lib/i386", "/bin", "/bin/server"}) {
         mkdir((folder + sub).c_str(), 0755);
@@ -32,6 +32,7 @@ static void MakeRuntimeFolder(void) {
     WriteScratchFile(folder + "/lib/i386/jvm.cfg", reinterpret_cast<const unsigned char*>(kConfig),
                      sizeof kConfig - 1);
     WriteScratchFile(folder + "/bin/server/jvm.dll", nullptr, 0);
+    return 0;
 }
 
 // Whether some REG_SZ value named JavaHome that fits the buffer reads as `home`.
@@ -47,8 +48,6 @@ static bool IsJavaHomeText(const RegStore& store, const char* home) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool ready = (MakeRuntimeFolder(), chdir(ScratchFolder().c_str()) == 0);
-    FUZZ_CHECK(ready, "cannot enter the scratch folder");
     static const std::string originalPath = getenv("PATH") != nullptr ? getenv("PATH") : "/usr/bin:/bin";
 
     std::string settings, registry;
@@ -77,7 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char* vmLibraryPath = static_cast<char*>(malloc(RUNTIME_PATH_SIZE));
     memset(runtimeHome, 'h', RUNTIME_PATH_SIZE);
     memset(vmLibraryPath, 'v', RUNTIME_PATH_SIZE);
+    EnterScratchFolder();
     int32_t result = LocateRuntime(&argumentCount, &arguments, runtimeHome, RUNTIME_PATH_SIZE, vmLibraryPath);
+    LeaveScratchFolder();
 
     FUZZ_CHECK(result == 0 || result == 1, "a result other than 0 or 1");
     FUZZ_CHECK(HostRegistryOpenKeyCount() == openBefore, "a registry key left open");

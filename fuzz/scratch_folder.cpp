@@ -1,6 +1,7 @@
 // Fuzz targets: the per-process scratch folder and its file helpers.
 #include "scratch_folder.h"
 
+#include <fcntl.h>
 #include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -32,6 +33,25 @@ const std::string& ScratchFolder(void) {
         atexit(RemoveFolder);
     }
     return g_folder;
+}
+
+static int g_startFolder = -1;
+
+void EnterScratchFolder(void) {
+    if (g_startFolder < 0) {
+        g_startFolder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (g_startFolder < 0 || chdir(ScratchFolder().c_str()) != 0) {
+        perror("entering the scratch folder");
+        abort();
+    }
+}
+
+void LeaveScratchFolder(void) {
+    if (fchdir(g_startFolder) != 0) {
+        perror("leaving the scratch folder");
+        abort();
+    }
 }
 
 void WriteScratchFile(const std::string& path, const unsigned char* data, size_t size) {

@@ -46,7 +46,8 @@ for program in "$bin"/fuzz_*; do
   if [ -d "fuzz/corpus/$name" ]; then
     cp -r "fuzz/corpus/$name/." "$corpus/"
   fi
-  findings="build/fuzz/findings/$name"
+  # Absolute: some targets change their working directory.
+  findings="$PWD/build/fuzz/findings/$name"
   mkdir -p "$findings"
   dict=()
   if [ -f "fuzz/dict/$name.dict" ]; then
