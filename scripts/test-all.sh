@@ -28,6 +28,6 @@ fi
 
 if [ -x scripts/fuzz-all.sh ]; then
   echo "== fuzz (bounded)"
-  ./scripts/fuzz-all.sh --seconds "${FUZZ_SECONDS:-60}" || status=1
+  ./scripts/fuzz-all.sh --seconds "${FUZZ_SECONDS:-50}" || status=1
 fi
 exit $status
