@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // A command line is a C string: it ends at the first zero, in a block of exactly its size.
-    std::string rest(reinterpret_cast<const char*>(data + 1), strnlen(reinterpret_cast<const char*>(data + 1), size - 1));
+    const char* text = reinterpret_cast<const char*>(data + 1);
+    std::string rest(text, strnlen(text, size - 1));
     if ((data[0] & 1) == 0) {
         char* line = static_cast<char*>(malloc(rest.size() + 1));
         memcpy(line, rest.c_str(), rest.size() + 1);

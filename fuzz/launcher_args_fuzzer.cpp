@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char* jarFile = nullptr;
     char* mainClass = nullptr;
     bool parsed = ParseLauncherArgs(&argumentCount, &arguments, &jarFile, &mainClass);
-    FUZZ_CHECK(g_optionList.count >= 0 && g_optionList.count <= g_optionList.capacity, "a list past its room");
+    FUZZ_CHECK(g_optionList.count >= 0 && g_optionList.count <= g_optionList.capacity,
+               "a list past its room");
     FUZZ_CHECK((g_optionList.entries == nullptr) == (g_optionList.capacity == 0), "an array without room");
     for (int32_t i = 0; i < g_optionList.count; ++i) {
         FUZZ_CHECK(g_optionList.entries[i].optionString != nullptr, "an option without a text");

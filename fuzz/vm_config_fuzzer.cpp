@@ -147,7 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         free(vmLibraryPath);
         free(kept);
     } else if (rows < 0) {
-        FUZZ_CHECK(quiet == RecordedReports().empty(), "an unopened file reported although quiet, or not at all");
+        FUZZ_CHECK(quiet == RecordedReports().empty(),
+                   "an unopened file reported although quiet, or not at all");
     }
 
     for (int i = 0; i < count; ++i) {

@@ -55,7 +55,8 @@ TEST_F(VmConfigBadInputTest, AFolderNamedJvmCfgCannotBeOpenedAndIsReported) {
         ClearRecordedReports();
         EXPECT_EQ(LoadVmTable(home_.c_str(), "i386", false), -1);
         EXPECT_EQ(g_vmTable.count, 0);
-        EXPECT_EQ(RecordedReports(), std::vector<std::string>{"Error: could not open `" + home_ + c.reported + "'"});
+        EXPECT_EQ(RecordedReports(),
+                  std::vector<std::string>{"Error: could not open `" + home_ + c.reported + "'"});
     }
 }
 
@@ -71,10 +72,12 @@ TEST_F(VmConfigBadInputTest, BinaryBytesGiveRowsOrWarningsAndNothingElse) {
     };
     const Case cases[] = {
         // A zero ends the line's text: what follows it on that line is never seen.
-        {"zero inside the name", std::string("-alpha\0 ERROR\n-beta WARN\n", 25), {{"-alpha", KNOWN}, {"-beta", WARN}}},
+        {"zero inside the name", std::string("-alpha\0 ERROR\n-beta WARN\n", 25),
+         {{"-alpha", KNOWN}, {"-beta", WARN}}},
         {"zero inside the type", std::string("-alpha ER\0ROR\n", 14), {{"-alpha", KNOWN}}},
         {"zero first", std::string("\0-alpha KNOWN\n", 14), {{"", KNOWN}}},
-        {"bytes above 0x7f", "\xff\xfe KNOWN\n-\xe9 ALIASED_TO -\xff\n", {{"\xff\xfe", KNOWN}, {"-\xe9", ALIASED_TO}}},
+        {"bytes above 0x7f", "\xff\xfe KNOWN\n-\xe9 ALIASED_TO -\xff\n",
+         {{"\xff\xfe", KNOWN}, {"-\xe9", ALIASED_TO}}},
         {"carriage return before the type's end", "-alpha KNOWN\r\r\n", {{"-alpha", KNOWN}}},
         {"lone carriage return between tokens", "-alpha\rERROR\n", {{"-alpha\rERROR", KNOWN}}},
         {"Ctrl-Z ends the file", "-alpha KNOWN\n\x1a-beta ERROR\n", {{"-alpha", KNOWN}}},
