@@ -24,7 +24,7 @@ static std::string BaseFolder(void) {
 
 const std::string& ScratchFolder(void) {
     if (g_folder.empty()) {
-        std::string pattern = BaseFolder() + "/tarnbeck-fuzz-XXXXXX";
+        std::string pattern = BaseFolder() + "/fuzz-scratch-XXXXXX";
         if (mkdtemp(&pattern[0]) == nullptr) {
             perror(pattern.c_str());
             abort();

@@ -32,8 +32,18 @@ if ! ls "$bin"/fuzz_* >/dev/null 2>&1; then
   exit 2
 fi
 
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/tarnbeck-fuzz-run-XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
+# The copied corpora and the logs live in the build folder, where no clean-up of temporary folders
+# reaches them during a long run. The targets' own scratch files go to tmpfs when there is one (the
+# registry targets save a file on every change), in a folder per target removed at the end, also
+# after a target crashed and left its files.
+mkdir -p build/fuzz
+scratch=$(mktemp -d "$PWD/build/fuzz/run-XXXXXX")
+if [ -w /dev/shm ]; then
+  files=$(mktemp -d /dev/shm/fuzz-run-XXXXXX)
+else
+  files="$scratch/files"
+fi
+trap 'rm -rf "$scratch" "$files"' EXIT
 
 status=0
 summary=""
@@ -43,11 +53,11 @@ for program in "$bin"/fuzz_*; do
     continue
   fi
   corpus="$scratch/corpus/$name"
-  mkdir -p "$corpus" "$scratch/tmp/$name"
+  mkdir -p "$corpus" "$files/$name"
   if [ -d "fuzz/corpus/$name" ]; then
     cp -r "fuzz/corpus/$name/." "$corpus/"
   fi
-  # Absolute: some targets change their working directory.
+  # Absolute: a target may fail while it works in its scratch folder.
   findings="$PWD/build/fuzz/findings/$name"
   mkdir -p "$findings"
   dict=()
@@ -57,14 +67,14 @@ for program in "$bin"/fuzz_*; do
   log="$scratch/$name.log"
   echo "== fuzz $name for ${seconds}s"
   set +e
-  # One worker; each target's scratch files under its own TMPDIR. The target's own output (the
-  # launcher's warnings) is closed; libFuzzer and the sanitizers still report.
-  TMPDIR="$scratch/tmp/$name" "$program" "$corpus" "${dict[@]}" \
+  # One worker. The target's own output (the launcher's warnings) is closed; libFuzzer and the
+  # sanitizers still report.
+  TMPDIR="$files/$name" "$program" "$corpus" "${dict[@]}" \
     -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2560 \
     -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
   result=$?
   set -e
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1 || true)
   if [ "$result" -ne 0 ]; then
     status=1
     echo "!! fuzz_$name found something (exit $result); the input is in $findings/"
