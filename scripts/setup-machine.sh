@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64         # the Windows builds
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb                                     # running the x86_64 Windows build
+  x11-apps imagemagick                            # screenshots of the boxes under Wine (xwd, convert)
   clang libclang-rt-14-dev                        # fuzz targets
   cppcheck clang-tidy valgrind                    # static checks and instruction counts
 )

@@ -24,6 +24,25 @@ struct ApplicationRun {
     char** arguments;
 };
 
+// The class whose dotted name the Java string `name` holds, or null once the failure has been dealt
+// with: the exception described, and *exitMessage set to notFoundMessage when the class is missing.
+static jclass FindClassNamedBy(JNIEnv* environment, jstring name, const char* notFoundMessage,
+                               const char** exitMessage) {
+    const char* characters = environment->GetStringUTFChars(name, nullptr);
+    if (characters == nullptr) {
+        DescribeException(environment);
+        return nullptr;
+    }
+    jclass mainClass = FindAppClass(environment, characters);
+    if (mainClass == nullptr) {
+        DescribeException(environment);
+        *exitMessage = notFoundMessage;
+        return nullptr;
+    }
+    environment->ReleaseStringUTFChars(name, characters);
+    return mainClass;
+}
+
 // The main class named by the jar's "Main-Class", or null once the failure has been dealt with
 // (*exitMessage set or the exception described).
 static jclass FindJarMainClass(const ApplicationRun* run, const char** exitMessage) {
@@ -38,19 +57,8 @@ static jclass FindJarMainClass(const ApplicationRun* run, const char** exitMessa
                                           run->jarFile);
         return nullptr;
     }
-    const char* characters = environment->GetStringUTFChars(name, nullptr);
-    if (characters == nullptr) {
-        DescribeException(environment);
-        return nullptr;
-    }
-    jclass mainClass = FindAppClass(environment, characters);
-    if (mainClass == nullptr) {
-        DescribeException(environment);
-        *exitMessage = "Could not find the main class.  Program will exit.";
-        return nullptr;
-    }
-    environment->ReleaseStringUTFChars(name, characters);
-    return mainClass;
+    return FindClassNamedBy(environment, name, "Could not find the main class.  Program will exit.",
+                            exitMessage);
 }
 
 // The main class named on the command line, or null once the failure has been dealt with. Its
@@ -63,19 +71,8 @@ static jclass FindNamedMainClass(const ApplicationRun* run, const char** exitMes
         *exitMessage = AllocFormattedText("Failed to load Main Class: %s", run->mainClass);
         return nullptr;
     }
-    const char* characters = environment->GetStringUTFChars(name, nullptr);
-    if (characters == nullptr) {
-        DescribeException(environment);
-        return nullptr;
-    }
-    jclass mainClass = FindAppClass(environment, characters);
-    if (mainClass == nullptr) {
-        DescribeException(environment);
-        *exitMessage = "Could not find the main class. Program will exit.";
-        return nullptr;
-    }
-    environment->ReleaseStringUTFChars(name, characters);
-    return mainClass;
+    return FindClassNamedBy(environment, name, "Could not find the main class. Program will exit.",
+                            exitMessage);
 }
 
 // Everything between the VM's creation and its teardown: the version print, the main class, the

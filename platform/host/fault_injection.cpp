@@ -28,11 +28,3 @@ bool HostTakeFault(HostService service, int32_t* error) {
     }
     return true;
 }
-
-void HostResetFaults(void) {
-    for (ArmedFault& fault : g_faults) {
-        fault.remaining = 0;
-        fault.error = 0;
-    }
-    HostRegistryDenyWritesBelow(nullptr);
-}

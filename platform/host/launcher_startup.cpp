@@ -1,5 +1,5 @@
-// Host side: the launcher's process start-up. main() stands in for the run-time library's start-up
-// that calls the GUI entry on Windows.
+// Host side: the launcher's process start-up. main() stands in for the Windows start-up that calls
+// the GUI entry.
 #include "host_command_line.h"
 #include "os_entry.h"
 

@@ -217,10 +217,12 @@ static int32_t SaveOrRollBack(const RegStore& before) {
     return OS_ERROR_WRITE_FAULT;
 }
 
-// The opens share one body: RegOpenKeyA is RegOpenKeyExA with full access, which the host does not check.
-static int32_t OpenExisting(OsKey parent, const char* subKey, OsKey* result) {
+// What opening and creating a key start with: an injected fault, the out-parameter cleared, the parent
+// resolved into *key and the subkey path split into *names.
+static int32_t BeginKeyCall(HostService service, OsKey parent, const char* subKey, OsKey* result, int* key,
+                            std::vector<std::string>* names) {
     int32_t fault;
-    if (HostTakeFault(HOST_REG_OPEN, &fault)) {
+    if (HostTakeFault(service, &fault)) {
         if (result != nullptr) {
             *result = nullptr;
         }
@@ -230,14 +232,20 @@ static int32_t OpenExisting(OsKey parent, const char* subKey, OsKey* result) {
         return OS_ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    int key;
-    int32_t status = ResolveKey(parent, &key);
+    int32_t status = ResolveKey(parent, key);
     if (status != OS_ERROR_SUCCESS) {
         return status;
     }
+    return SplitSubKey(subKey, names) ? OS_ERROR_SUCCESS : OS_ERROR_INVALID_PARAMETER;
+}
+
+// The opens share one body: RegOpenKeyA is RegOpenKeyExA with full access, which the host does not check.
+static int32_t OpenExisting(OsKey parent, const char* subKey, OsKey* result) {
+    int key;
     std::vector<std::string> names;
-    if (!SplitSubKey(subKey, &names)) {
-        return OS_ERROR_INVALID_PARAMETER;
+    int32_t status = BeginKeyCall(HOST_REG_OPEN, parent, subKey, result, &key, &names);
+    if (status != OS_ERROR_SUCCESS) {
+        return status;
     }
     for (const std::string& name : names) {
         key = RegFindSubkey(g_store, key, name);
@@ -262,25 +270,11 @@ int32_t OsRegOpenKey(OsKey parent, const char* subKey, OsKey* result) {
 // (protection, save); opening a key that exists works under write protection too. A key deeper than
 // REG_MAX_DEPTH is refused with OS_ERROR_INVALID_PARAMETER: the file could not be read back.
 int32_t OsRegCreateKey(OsKey parent, const char* subKey, OsKey* result) {
-    int32_t fault;
-    if (HostTakeFault(HOST_REG_CREATE, &fault)) {
-        if (result != nullptr) {
-            *result = nullptr;
-        }
-        return fault;
-    }
-    if (result == nullptr) {
-        return OS_ERROR_INVALID_PARAMETER;
-    }
-    *result = nullptr;
     int key;
-    int32_t status = ResolveKey(parent, &key);
+    std::vector<std::string> names;
+    int32_t status = BeginKeyCall(HOST_REG_CREATE, parent, subKey, result, &key, &names);
     if (status != OS_ERROR_SUCCESS) {
         return status;
-    }
-    std::vector<std::string> names;
-    if (!SplitSubKey(subKey, &names)) {
-        return OS_ERROR_INVALID_PARAMETER;
     }
     size_t existing = 0;
     for (; existing < names.size(); ++existing) {

@@ -21,16 +21,6 @@ std::string MakeRuntimeHome(const std::string& folder) {
     return home;
 }
 
-std::string WindowsPath(const std::string& posixPath) {
-    std::string path = posixPath;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
-}
-
 // A .reg string escapes each backslash.
 static std::string RegString(const std::string& text) {
     std::string escaped;

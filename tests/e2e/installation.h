@@ -10,9 +10,6 @@
 // machine's libjvm.so, and lib/jvm.cfg naming the server VM. Returns the home's POSIX path.
 std::string MakeRuntimeHome(const std::string& folder);
 
-// The launcher's view of a POSIX path: every '/' a '\'.
-std::string WindowsPath(const std::string& posixPath);
-
 struct Installation {
     std::string root;    // the scratch folder; the launcher is started from here
     std::string folder;  // the launcher's own folder below it

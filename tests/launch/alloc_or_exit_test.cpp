@@ -44,7 +44,10 @@ TEST(AllocOrExitTest, RefusedRequestEndsTheProcessWithTheMallocReport) {
     std::string asanOptions = getenv("ASAN_OPTIONS") != nullptr ? getenv("ASAN_OPTIONS") : "";
     ScopedEnv asan("ASAN_OPTIONS", (asanOptions + ":allocator_may_return_null=1:detect_leaks=0").c_str());
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::string dir = MakeScratchDir();
+    // The re-run child passes here too: it takes the parent's folder instead of leaving one of its own.
+    const char* inherited = getenv("TARNBECK_ALLOC_TEST_DIR");
+    std::string dir = inherited != nullptr ? inherited : MakeScratchDir();
+    ScopedEnv shared("TARNBECK_ALLOC_TEST_DIR", dir.c_str());
     std::string boxLog = dir + "/boxes.log";
     ScopedEnv dialogs("TARNBECK_DIALOG_LOG", boxLog.c_str());
 

@@ -1,6 +1,7 @@
 // ReadLaunchProperties over real files in a scratch working directory.
 #include "launch_properties.h"
 
+#include "default_launch_lines.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +15,6 @@
 #include <vector>
 
 namespace {
-
-const std::vector<std::string> kDefaults = {
-    "-Xss64k",
-    "-Xms4m",
-    "-Xminf0.10",
-    "-Xmaxf0.25",
-    "-Dorg.apache.commons.logging.Log=org.apache.commons.logging.impl.NoOpLog",
-    "-jar",
-    "Tarnbeck.jar",
-};
 
 class LaunchPropertiesTest : public testing::Test {
 protected:

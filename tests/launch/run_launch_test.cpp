@@ -6,6 +6,7 @@
 #include "launch_doubles.h"
 #include "os_entry.h"
 #include "os_module.h"
+#include "default_launch_lines.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -25,16 +26,6 @@ const char kProgramName[] = "C:\\Program Files\\Tarnbeck\\Tarnbeck.exe";
 const char kRuntimeText[] =
     "Tarnbeck was unable to load the Java Runtime Environment.\n"
     "Please download and install a newer version from https://www.java.com.";
-const std::vector<std::string> kDefaults = {
-    "-Xss64k",
-    "-Xms4m",
-    "-Xminf0.10",
-    "-Xmaxf0.25",
-    "-Dorg.apache.commons.logging.Log=org.apache.commons.logging.impl.NoOpLog",
-    "-jar",
-    "Tarnbeck.jar",
-};
-
 std::vector<std::string> Concat(std::vector<std::string> first, const std::vector<std::string>& second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;

@@ -9,16 +9,6 @@ std::string SzData(const std::string& text) { return text + std::string(1, '\0')
 
 std::string ZeroWordData() { return std::string(4, '\0'); }
 
-std::string WindowsPath(const std::string& posixPath) {
-    std::string path = posixPath;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
-}
-
 void StoreValue(OsKey root, const std::string& keyPath, const std::string& name, uint32_t type,
                 const std::string& data) {
     OsKey key;

@@ -2,6 +2,8 @@
 // the host emulation's registry file), each closing every key it opens.
 #pragma once
 
+#include "test_files.h"
+
 #include "os_types.h"
 
 #include <stdint.h>
@@ -19,8 +21,6 @@ struct StoredValue {
 std::string SzData(const std::string& text);
 // The zero word of a REG_DWORD.
 std::string ZeroWordData();
-// The path in the launcher's view: '/' shown as '\'.
-std::string WindowsPath(const std::string& posixPath);
 
 // Creates the key when missing and writes the value; fails the test when that is refused.
 void StoreValue(OsKey root, const std::string& keyPath, const std::string& name, uint32_t type,

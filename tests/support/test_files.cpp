@@ -45,6 +45,16 @@ std::string ReadFile(const std::string& path) {
 
 bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
+std::string WindowsPath(const std::string& posixPath) {
+    std::string path = posixPath;
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return path;
+}
+
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     const char* old = getenv(name);
     hadOld_ = old != nullptr;

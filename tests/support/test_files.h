@@ -14,6 +14,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// A POSIX path as the launcher sees it on the host: every '/' turned into '\\'.
+std::string WindowsPath(const std::string& posixPath);
+
 // Sets (or, with null, unsets) an environment variable for the life of the object.
 class ScopedEnv {
 public:
