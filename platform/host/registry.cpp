@@ -267,7 +267,8 @@ int32_t OsRegOpenKey(OsKey parent, const char* subKey, OsKey* result) {
 }
 
 // RegCreateKeyA: opens the key, or creates it with its missing parents. Only a creation is a change
-// (protection, save); opening a key that exists works under write protection too.
+// (protection, save); opening a key that exists works under write protection too. A key deeper than
+// REG_MAX_DEPTH is refused with OS_ERROR_INVALID_PARAMETER: the file could not be read back.
 int32_t OsRegCreateKey(OsKey parent, const char* subKey, OsKey* result) {
     int key;
     std::vector<std::string> names;
@@ -284,6 +285,10 @@ int32_t OsRegCreateKey(OsKey parent, const char* subKey, OsKey* result) {
         key = child;
     }
     if (existing < names.size()) {
+        if (static_cast<size_t>(RegKeyDepth(g_store, key)) + (names.size() - existing) >
+            static_cast<size_t>(REG_MAX_DEPTH)) {
+            return OS_ERROR_INVALID_PARAMETER;
+        }
         std::vector<std::string> target = RegKeyComponents(g_store, key);
         for (size_t i = existing; i < names.size(); ++i) {
             if (!WritableName(names[i])) {

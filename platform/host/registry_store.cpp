@@ -3,6 +3,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 struct RootNames {
     const char* longName;
     const char* shortName;
@@ -127,9 +129,18 @@ void RegDeleteTree(RegStore* store, int key) {
 std::vector<std::string> RegKeyComponents(const RegStore& store, int key) {
     std::vector<std::string> components;
     for (int at = key; at >= 0; at = store.keys[at].parent) {
-        components.insert(components.begin(), store.keys[at].name);
+        components.push_back(store.keys[at].name);
     }
+    std::reverse(components.begin(), components.end());
     return components;
+}
+
+int RegKeyDepth(const RegStore& store, int key) {
+    int depth = 0;
+    for (int at = store.keys[key].parent; at >= 0; at = store.keys[at].parent) {
+        ++depth;
+    }
+    return depth;
 }
 
 // ---- parser ----
@@ -324,7 +335,12 @@ static bool ParseSection(const std::string& line, size_t at, RegStore* store, in
         return false;
     }
     int node = root;
+    int depth = 0;
     while (slash != std::string::npos) {
+        if (++depth > REG_MAX_DEPTH) {
+            *what = "a key path deeper than 512 levels";
+            return false;
+        }
         size_t next = path.find('\\', slash + 1);
         std::string name =
             path.substr(slash + 1, next == std::string::npos ? std::string::npos : next - slash - 1);

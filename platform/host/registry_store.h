@@ -61,6 +61,13 @@ void RegDeleteTree(RegStore* store, int key);
 // The names from the root (long name) down to `key`.
 std::vector<std::string> RegKeyComponents(const RegStore& store, int key);
 
+// As on Windows, a key lies at most 512 levels below its root. Deeper keys are refused when the file
+// is read and when they are created, which also keeps the writer's work (one line with the whole
+// path per key) in proportion to the file.
+enum { REG_MAX_DEPTH = 512 };
+// How many levels `key` lies below its root (0 for a root).
+int RegKeyDepth(const RegStore& store, int key);
+
 // Parses .reg text into `store` (which must be freshly initialised). On failure returns false with
 // the 1-based line and a short description of what is wrong there.
 bool RegParseText(const std::string& text, RegStore* store, int* line, std::string* what);
