@@ -44,7 +44,7 @@ static BoxCount RegisterOnce(const std::string& registryPath) {
     RegisterMagnetHandler();
     LeaveScratchFolder();
     FUZZ_CHECK(HostRegistryOpenKeyCount() == openBefore, "a registry key left open");
-    std::string log = ReadScratchFile(BoxLog());
+    std::string log = ReadFile(BoxLog());
     BoxCount boxes = {static_cast<int>(Occurrences(log, "\"buttons\":\"OK\"")),
                       static_cast<int>(Occurrences(log, "\"buttons\":\"YESNO\""))};
     FUZZ_CHECK(boxes.failures <= 1 && boxes.questions <= 1, "more than one failure box or question");
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     RegisterOnce(path);
     if (!readable) {
-        FUZZ_CHECK(ReadScratchFile(path) == registry, "a refused registry file was written");
+        FUZZ_CHECK(ReadFile(path) == registry, "a refused registry file was written");
         return 0;
     }
     RegStore after;
@@ -86,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     HostResetFaults();
     FUZZ_CHECK(RegisterOnce(path).failures == 0, "a failure with nothing failing");
-    std::string settled = ReadScratchFile(path);
+    std::string settled = ReadFile(path);
     FUZZ_CHECK(RegisterOnce(path).failures == 0, "a failure with nothing failing");
-    FUZZ_CHECK(ReadScratchFile(path) == settled, "a start after a complete registration wrote");
+    FUZZ_CHECK(ReadFile(path) == settled, "a start after a complete registration wrote");
     return 0;
 }

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FUZZ_CHECK(result == 0 || result == 1, "a result other than 0 or 1");
     FUZZ_CHECK(HostRegistryOpenKeyCount() == openBefore, "a registry key left open");
-    FUZZ_CHECK(ReadScratchFile(path) == registry, "discovery changed the registry file");
+    FUZZ_CHECK(ReadFile(path) == registry, "discovery changed the registry file");
     // PATH changes exactly when the home was read.
     const char* newPath = getenv("PATH");
     bool homeRead = newPath != nullptr && (pathUnset || strcmp(newPath, kMarker) != 0);

@@ -61,18 +61,3 @@ void WriteScratchFile(const std::string& path, const unsigned char* data, size_t
         abort();
     }
 }
-
-std::string ReadScratchFile(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.append(chunk, got);
-    }
-    fclose(file);
-    return bytes;
-}

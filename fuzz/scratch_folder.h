@@ -2,6 +2,8 @@
 // small file helpers around it.
 #pragma once
 
+#include "file_bytes.h"
+
 #include <stddef.h>
 
 #include <string>
@@ -17,5 +19,3 @@ void EnterScratchFolder(void);
 void LeaveScratchFolder(void);
 // Writes the bytes to the file, replacing it; aborts on failure.
 void WriteScratchFile(const std::string& path, const unsigned char* data, size_t size);
-// The file's bytes; "" when it cannot be read.
-std::string ReadScratchFile(const std::string& path);

@@ -28,21 +28,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     fclose(file);
 }
 
-std::string ReadFile(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.append(chunk, got);
-    }
-    fclose(file);
-    return bytes;
-}
-
 bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 std::string WindowsPath(const std::string& posixPath) {

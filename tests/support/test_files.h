@@ -2,6 +2,8 @@
 // message-box log, for tests.
 #pragma once
 
+#include "file_bytes.h"
+
 #include <string>
 #include <vector>
 
@@ -10,11 +12,9 @@ std::string MakeScratchDir();
 void RemoveTree(const std::string& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);
-// The file's bytes; "" when it cannot be read (FileExists tells the two apart).
-std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
-// A POSIX path as the launcher sees it on the host: every '/' turned into '\\'.
+// A POSIX path as the launcher sees it on the host: every '/' turned into '\'.
 std::string WindowsPath(const std::string& posixPath);
 
 // Sets (or, with null, unsets) an environment variable for the life of the object.
