@@ -218,33 +218,38 @@ static int32_t SaveOrRollBack(const RegStore& before) {
 }
 
 // What opening and creating a key start with: an injected fault, the out-parameter cleared, the parent
-// resolved into *key and the subkey path split into *names.
-static int32_t BeginKeyCall(HostService service, OsKey parent, const char* subKey, OsKey* result, int* key,
-                            std::vector<std::string>* names) {
-    int32_t fault;
-    if (HostTakeFault(service, &fault)) {
+// resolved into *key and the subkey path split into *names. False when the call ends here, with *status
+// its result (an injected fault's code, which a test may even set to 0).
+static bool BeginKeyCall(HostService service, OsKey parent, const char* subKey, OsKey* result, int* key,
+                         std::vector<std::string>* names, int32_t* status) {
+    if (HostTakeFault(service, status)) {
         if (result != nullptr) {
             *result = nullptr;
         }
-        return fault;
+        return false;
     }
     if (result == nullptr) {
-        return OS_ERROR_INVALID_PARAMETER;
+        *status = OS_ERROR_INVALID_PARAMETER;
+        return false;
     }
     *result = nullptr;
-    int32_t status = ResolveKey(parent, key);
-    if (status != OS_ERROR_SUCCESS) {
-        return status;
+    *status = ResolveKey(parent, key);
+    if (*status != OS_ERROR_SUCCESS) {
+        return false;
     }
-    return SplitSubKey(subKey, names) ? OS_ERROR_SUCCESS : OS_ERROR_INVALID_PARAMETER;
+    if (!SplitSubKey(subKey, names)) {
+        *status = OS_ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    return true;
 }
 
 // The opens share one body: RegOpenKeyA is RegOpenKeyExA with full access, which the host does not check.
 static int32_t OpenExisting(OsKey parent, const char* subKey, OsKey* result) {
     int key;
     std::vector<std::string> names;
-    int32_t status = BeginKeyCall(HOST_REG_OPEN, parent, subKey, result, &key, &names);
-    if (status != OS_ERROR_SUCCESS) {
+    int32_t status;
+    if (!BeginKeyCall(HOST_REG_OPEN, parent, subKey, result, &key, &names, &status)) {
         return status;
     }
     for (const std::string& name : names) {
@@ -272,8 +277,8 @@ int32_t OsRegOpenKey(OsKey parent, const char* subKey, OsKey* result) {
 int32_t OsRegCreateKey(OsKey parent, const char* subKey, OsKey* result) {
     int key;
     std::vector<std::string> names;
-    int32_t status = BeginKeyCall(HOST_REG_CREATE, parent, subKey, result, &key, &names);
-    if (status != OS_ERROR_SUCCESS) {
+    int32_t status;
+    if (!BeginKeyCall(HOST_REG_CREATE, parent, subKey, result, &key, &names, &status)) {
         return status;
     }
     size_t existing = 0;
