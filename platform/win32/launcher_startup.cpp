@@ -11,12 +11,13 @@
 #include <stdlib.h>
 
 // msvcrt's own start-up services, exported for the start-up code of the programs that use it; no
-// header declares them.
-extern "C" __declspec(dllimport) void __set_app_type(int type);
-extern "C" __declspec(dllimport) void __getmainargs(int* argc, char*** argv, char*** environment,
-                                                    int expandWildcards, int* newMode);
+// header declares them. Their reserved names are the C runtime's, so the check for reserved
+// identifiers does not apply to these declarations.
+extern "C" __declspec(dllimport) void __set_app_type(int type);  // NOLINT(bugprone-reserved-identifier)
+extern "C" __declspec(dllimport) void __getmainargs(  // NOLINT(bugprone-reserved-identifier)
+    int* argc, char*** argv, char*** environment, int expandWildcards, int* newMode);
 // MinGW's (libmingw32): runs the static constructors and registers the destructors with atexit.
-extern "C" void __main(void);
+extern "C" void __main(void);  // NOLINT(bugprone-reserved-identifier)
 
 namespace {
 
