@@ -21,22 +21,6 @@
 
 namespace {
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) {
-        return names;
-    }
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    closedir(dir);
-    return names;
-}
-
 TEST(MagnetFullDiskTest, AFullDiskShowsOneFailureKeepsTheFileAndTheNextStartRegisters) {
     std::string dir = MakeScratchDir();
     std::string install = dir + "/install";

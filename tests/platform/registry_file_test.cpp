@@ -229,26 +229,6 @@ TEST_F(RegistryTest, UnrelatedKeysAndValuesAreKeptAcrossChanges) {
         << saved;
 }
 
-namespace {
-
-std::vector<std::string> FolderEntries(const std::string& dir) {
-    std::vector<std::string> names;
-    DIR* folder = opendir(dir.c_str());
-    if (folder == nullptr) {
-        return names;
-    }
-    while (dirent* entry = readdir(folder)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    closedir(folder);
-    return names;
-}
-
-}  // namespace
-
 TEST_F(RegistryTest, SavesLeaveNoTemporaryFileBehind) {
     OsKey key = nullptr;
     ASSERT_EQ(OsRegCreateKey(OS_HKEY_LOCAL_MACHINE, "Software\\A", &key), OS_ERROR_SUCCESS);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,6 +30,22 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    closedir(dir);
+    return names;
+}
 
 std::string WindowsPath(const std::string& posixPath) {
     std::string path = posixPath;

@@ -13,6 +13,8 @@ void RemoveTree(const std::string& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, without "." and ".."; none when it cannot be read.
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // A POSIX path as the launcher sees it on the host: every '/' turned into '\'.
 std::string WindowsPath(const std::string& posixPath);
